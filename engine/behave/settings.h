@@ -1,0 +1,33 @@
+#pragma once
+
+// The simulation's rule set. The two programs share every source and differ
+// only in the rule set they fix at start-up.
+enum class RuleSet { Shoalgen, Shoalgen2 };
+
+extern RuleSet ruleSet;
+
+inline bool IsShoalgen2() { return ruleSet == RuleSet::Shoalgen2; }
+
+// Settings chosen in the settings dialog (process-wide).
+extern bool useDirect3D;
+extern int screenWidth;
+extern int screenHeight;
+extern bool fullScreen;
+extern bool autoRotate;
+extern int minFood;
+extern int minFish1;
+extern int minFish2;
+extern int minFish3;
+extern float mutationRate;  // fraction; a static initial value of 0.1
+
+// View values, changed by the arrow keys.
+extern float viewDistance;
+extern float rotationAngle;
+
+// Species sizes given to fish at creation.
+extern float fish1Size;
+extern float fish2Size;
+extern float fish3Size;
+
+// Writes every default of the active rule set except `mutationRate`.
+void SetDefaultSettings();

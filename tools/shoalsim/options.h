@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "behave/settings.h"
+
+// What one shoalsim run does.
+struct SimOptions {
+  RuleSet rules = RuleSet::Shoalgen;
+  int minFood = 80;
+  int minFish1 = 50;
+  int minFish2 = 8;
+  int minFish3 = 3;
+  int mutationPercent = 10;
+  long long frames = 1000;
+  long long frameMs = 16;
+  std::string tracePath;
+  long long traceEvery = 1;
+  std::string statsPath;
+  std::string plotPath;
+};
+
+// The one-line usage text.
+const char* SimUsage();
+
+// Parses the command line; on failure `error` says what is wrong.
+bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& error);
