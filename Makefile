@@ -5,11 +5,12 @@ BUILD  := build
 NATIVE := $(BUILD)/native
 ASAN   := $(BUILD)/native-asan
 WIN    := $(BUILD)/win64
+FUZZ_SECONDS ?= 60
 JOBS   ?= $(shell nproc)
 OUT    := out
 CMAKE_FLAGS := -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all setup native asan win64 test test-native test-asan test-win64 sim bench demo clean
+.PHONY: all setup native asan win64 test test-native test-asan test-win64 fuzz sim bench demo clean
 
 all: native win64
 
@@ -20,8 +21,10 @@ native: setup
 	cmake -S . -B $(NATIVE) $(CMAKE_FLAGS)
 	cmake --build $(NATIVE) -j $(JOBS)
 
+# clang with AddressSanitizer and UndefinedBehaviorSanitizer; also builds the
+# libFuzzer targets, whose ctest entries replay their seed corpora.
 asan: setup
-	cmake -S . -B $(ASAN) $(CMAKE_FLAGS) -DSHOALGEN_SANITIZE=ON -DSHOALGEN_BENCHMARKS=OFF
+	CC=clang CXX=clang++ cmake -S . -B $(ASAN) $(CMAKE_FLAGS) -DSHOALGEN_FUZZ=ON -DSHOALGEN_BENCHMARKS=OFF
 	cmake --build $(ASAN) -j $(JOBS)
 
 win64: setup
@@ -36,6 +39,16 @@ test-native: native
 test-asan: asan
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# Explores each fuzz target for FUZZ_SECONDS; new inputs go to
+# build/native-asan/corpus, the seed corpus stays as it is.
+fuzz: asan
+	@while IFS='=' read -r name corpus; do \
+	  [ -n "$$name" ] || continue; \
+	  mkdir -p $(ASAN)/corpus/$$name; \
+	  echo "fuzz: $$name for $(FUZZ_SECONDS) s"; \
+	  $(ASAN)/bin/$$name -max_total_time=$(FUZZ_SECONDS) $(ASAN)/corpus/$$name $$corpus || exit 1; \
+	done < $(ASAN)/fuzzers.txt
 
 test-win64: win64
 	./scripts/with-wine $(WIN)/wineprefix sh -c 'cd $(WIN) && ctest --output-on-failure -j $(JOBS)'

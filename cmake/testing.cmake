@@ -20,3 +20,20 @@ function(shoalgen_add_test name)
     gtest_discover_tests(${name} WORKING_DIRECTORY ${workdir} DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
+
+# shoalgen_add_fuzzer(NAME SOURCES... LIBS ... CORPUS dir)
+# libFuzzer targets, built only in the clang fuzz build (SHOALGEN_FUZZ). The
+# ctest entry replays the seed corpus kept in the repository; `make fuzz`
+# explores for longer.
+function(shoalgen_add_fuzzer name)
+  if(NOT SHOALGEN_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(F "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${F_SOURCES})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  add_test(NAME ${name}_corpus COMMAND ${name} -runs=0 ${F_CORPUS})
+  set_property(GLOBAL APPEND PROPERTY SHOALGEN_FUZZERS "${name}=${F_CORPUS}")
+endfunction()
