@@ -192,6 +192,7 @@ TEST(WallTest, ShoalgenPushesOnEveryAxisOutsideThenClamps) {
 TEST(WallTest, Shoalgen2HasAnInnerAndAnOuterWall) {
   World world(RuleSet::Shoalgen2);
   Boid* b = QuietFish(Vec3(4.5f, 0, 0), 0.25f);
+  fish1List.push_back(b);
   b->maxForce = 10.0f;
   b->maxSpeed = 1.0f;
   b->steering = Vec3();
@@ -211,7 +212,7 @@ TEST(WallTest, Shoalgen2HasAnInnerAndAnOuterWall) {
   EXPECT_FLOAT_EQ(b->velocity.Length(), 1.0f);
 }
 
-TEST_P(BothRules, HeadingOfAStillFishIsZero) {
+TEST_P(BothRules, HeadingFollowsTheDrawnVelocity) {
   Boid b;
   EXPECT_EQ(b.Heading(), 0.0f);
   b.desiredVelocity = Vec3(0, 0, 1);
