@@ -22,9 +22,8 @@ Image PaintSkin(const FishShape& shape, Paint paint) {
 // little toward the back and the belly line, where the body turns away.
 Rgb Rounded(const Rgb& c, float eta) { return Scale(c, 1 - 0.25f * eta * eta * eta * eta); }
 
-// An eye on the flank at body position s, eta; radius in body half heights
-// at that section. Returns how much of the eye covers p (0 outside) and how
-// far in, 0 at the centre and 1 at the rim.
+// An eye on the flank at body position s, eta, its radius given in half
+// heights of the body at that section. Distance is in eye radii.
 struct Eye {
   float x, z, radius;
   Eye(const FishShape& shape, float s, float eta, float size) {

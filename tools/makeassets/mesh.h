@@ -32,10 +32,3 @@ struct Model {
   std::string materialName;  // at most 16 characters
   std::string textureFile;   // at most 12 characters (an 8.3 name)
 };
-
-struct Box {
-  Vec3 min, max;
-};
-
-// The axis-aligned box around every vertex of the model.
-Box Bounds(const Model& model);
