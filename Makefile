@@ -10,7 +10,7 @@ JOBS   ?= $(shell nproc)
 OUT    := out
 CMAKE_FLAGS := -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all setup native asan win64 test test-native test-asan test-win64 fuzz sim bench demo clean
+.PHONY: all setup native asan win64 assets test test-native test-asan test-win64 fuzz sim bench demo clean
 
 all: native win64
 
@@ -30,6 +30,12 @@ asan: setup
 win64: setup
 	cmake -S . -B $(WIN) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 	cmake --build $(WIN) -j $(JOBS)
+
+# The demonstration's models and textures, written by the native makeassets
+# into the Windows build's run folder (the native build also writes them to
+# build/native/assets for its tests).
+assets: native
+	$(NATIVE)/bin/makeassets $(WIN)/run
 
 test: test-native test-asan test-win64
 
