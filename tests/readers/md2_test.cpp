@@ -11,7 +11,7 @@
 namespace {
 // Header field offsets.
 const int kVersion = 4, kSkinWidth = 8, kFrameSize = 16, kSkinCount = 20, kVertexCount = 24,
-          kTexCoordCount = 28, kTriangleCount = 32, kFrameCount = 40, kSkinOffset = 44,
+          kTexCoordCount = 28, kTriangleCount = 32, kFrameCount = 40,
           kTexCoordOffset = 48, kTriangleOffset = 52, kFrameOffset = 56;
 
 struct TestFrame {
