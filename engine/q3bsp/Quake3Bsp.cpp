@@ -107,8 +107,8 @@ bool Quake3Bsp::LoadFromMemory(const std::uint8_t* bytes, std::size_t size, cons
     }
     if (face.firstVertex < 0 || face.vertexCount < 0 ||
         std::int64_t{face.firstVertex} + face.vertexCount > vertexRecords) {
-      LOG_ERROR("Invalid BSP file %s: face %d uses vertices %d to %d of %d!", name, f,
-                face.firstVertex, face.firstVertex + face.vertexCount - 1, vertexRecords);
+      LOG_ERROR("Invalid BSP file %s: face %d uses %d vertices from %d of %d!", name, f,
+                face.vertexCount, face.firstVertex, vertexRecords);
       Clear();
       return false;
     }

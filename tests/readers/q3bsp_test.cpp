@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -188,19 +190,32 @@ TEST(Q3BspReader, RefusesBrokenFiles) {
          t.faces[0] = {0, 1, 3};
          b = t.Build();
        },
-       "face 0 uses vertices 1 to 3 of 3"},
+       "face 0 uses 3 vertices from 1 of 3"},
       {"face-negative-first",
        [](TestBsp& t, Bytes& b) {
          t.faces[0] = {0, -1, 2};
          b = t.Build();
        },
-       "face 0 uses vertices"},
+       "face 0 uses 2 vertices from -1"},
+      {"face-extreme-first",
+       [](TestBsp& t, Bytes& b) {
+         t.faces[0] = {0, INT32_MIN, 0};
+         t.faces[1] = {0, INT32_MAX, 3};
+         b = t.Build();
+       },
+       "face 0 uses 0 vertices from -2147483648"},
+      {"face-run-overflow",
+       [](TestBsp& t, Bytes& b) {
+         t.faces[0] = {0, INT32_MAX, 3};
+         b = t.Build();
+       },
+       "face 0 uses 3 vertices from 2147483647"},
       {"face-negative-count",
        [](TestBsp& t, Bytes& b) {
          t.faces[1] = {0, 1, -1};
          b = t.Build();
        },
-       "face 1 uses vertices"},
+       "face 1 uses -1 vertices"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
