@@ -183,13 +183,6 @@ TEST(Md2Reader, ExpandFrameTakesFacesFromTheFirstFrame) {
   }
 }
 
-TEST(Md2Reader, SkinNameIsTheOnlyMaterial) {
-  Md2ModelData data;
-  ASSERT_TRUE(LoadBytes(TestMd2().Build(), data, "noskin.md2", nullptr));
-  EXPECT_EQ(data.materialCount, 0);
-  EXPECT_TRUE(data.materials.empty());
-}
-
 TEST(Md2Animations, FrameNamesGroupIntoAnimations) {
   Md2ModelData data;
   ASSERT_TRUE(LoadBytes(
