@@ -71,7 +71,7 @@ void FindQuotedName(const char* line, Name& field) {
 }
 
 // Interpolates a key track at time t. A track without keys leaves the rest
-// pose (zero offset). False when t lies past the interval it falls in.
+// pose (zero offset). False when t lies past the last key (factor above 1).
 bool Interpolate(const std::vector<Ms3dKey>& keys, float t, Vec3& offset) {
   offset = Vec3();
   if (keys.empty()) return true;
