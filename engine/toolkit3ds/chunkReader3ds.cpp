@@ -107,6 +107,7 @@ bool ReadChildren(chunknode3ds* parent, int depth, bool extra) {
       return false;
     }
     const uint16_t tag = ReadUShort3ds();
+    if (ErrorRaised3ds()) return false;
     const uint32_t size = ReadULong3ds();
     if (ErrorRaised3ds()) return false;
     const uint64_t chunkEnd = position + size;

@@ -76,7 +76,7 @@ void DatabaseRead3ds(filerec3ds* file, dbrec3ds* db) {
   SetCurrentFile3ds(file);
   FileSeek3ds(0);
   root->tag = ReadUShort3ds();
-  root->size = ReadULong3ds();
+  if (!ErrorRaised3ds()) root->size = ReadULong3ds();
   if (!ErrorRaised3ds() && root->size < 6) ErrorPush3ds(ERR_INVALID_CHUNK);
   if (ErrorRaised3ds()) {
     ErrorPush3ds(ERR_CREATING_DATABASE);
