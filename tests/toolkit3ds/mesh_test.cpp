@@ -81,8 +81,10 @@ TEST_F(Meshes3ds, FileWithoutMeshes) {
 
 TEST_F(Meshes3ds, IndexBeyondTheMeshesLeavesTheRecord) {
   Load(MeshFile(MeshObject("Square", kSquare, kSquareFaces)));
-  ExpectEmpty(Fill(db, 1));
-  meshrec3ds* mesh = Fill(db, -1);
+  meshrec3ds* mesh = Fill(db, 1);
+  ExpectEmpty(mesh);
+  MeshRecordRelease3ds(&mesh);
+  mesh = Fill(db, -1);
   ExpectEmpty(mesh);
   MeshRecordRelease3ds(&mesh);
   EXPECT_EQ(mesh, nullptr);
