@@ -237,8 +237,6 @@ filerec3ds* FileByIndex3ds(uint8_t index) {
 
 void SetCurrentFile3ds(filerec3ds* file) { current = file; }
 
-filerec3ds* CurrentFile3ds() { return current; }
-
 uint64_t FileTell3ds() { return current != nullptr ? current->position : 0; }
 
 void FileSeek3ds(uint64_t position) {

@@ -38,7 +38,6 @@ filerec3ds* FileByIndex3ds(uint8_t index);
 // Reading from the current file. Each failed read records ERR_READING_FILE
 // and gives 0 (or false).
 void SetCurrentFile3ds(filerec3ds* file);
-filerec3ds* CurrentFile3ds();
 uint64_t FileTell3ds();
 // Only moves the read position; the next read fails if it lies past the end.
 void FileSeek3ds(uint64_t position);

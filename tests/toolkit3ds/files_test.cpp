@@ -7,10 +7,10 @@
 
 using namespace build3ds;
 
-using ErrorList3ds_ = ToolkitTest;
+using Errors3ds = ToolkitTest;
 using FileTable3ds = ToolkitTest;
 
-TEST_F(ErrorList3ds_, TextsAndCodes) {
+TEST_F(Errors3ds, TextsAndCodes) {
   EXPECT_STREQ(ErrorText3ds(ERR_INVALID_CHUNK),
                "ERR_INVALID_CHUNK: An invalid chunk structure was encountered while reading the database. "
                "Usually caused by a corrupt database or file");
@@ -27,7 +27,7 @@ TEST_F(ErrorList3ds_, TextsAndCodes) {
   EXPECT_EQ(Errors(), std::vector<int32_t>{ERR_NO_MEM});
 }
 
-TEST_F(ErrorList3ds_, OverflowEntryThenTooManyErrors) {
+TEST_F(Errors3ds, OverflowEntryThenTooManyErrors) {
   for (int i = 0; i < kErrorEntries3ds; i++) ErrorPush3ds(ERR_READING_FILE);
   const errorlist3ds& list = ErrorList3ds();
   EXPECT_EQ(list.entries[kErrorEntries3ds].code, 0);

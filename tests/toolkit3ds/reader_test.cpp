@@ -259,6 +259,37 @@ TEST_F(Chunks3ds, CloningMovesFileDataAndCopiesOtherData) {
   EXPECT_FALSE(ErrorRaised3ds());
 }
 
+TEST_F(Chunks3ds, DataOfAClosedFileIsCopiedWhole) {
+  Load(MeshFile(Object("Q", TriMesh(Vertices({{1, 2, 3}, {4, 5, 6}}) + Faces({{0, 1, 1, 0}}, FaceMaterial("M", {0}))))));
+  chunknode3ds* mesh = SearchSubtree3ds(db->topchunk, TAG_TRIMESH);
+  chunknode3ds* material = SearchSubtree3ds(mesh, TAG_FACE_MATERIAL);
+  const vertexdata3ds* vertices = static_cast<const vertexdata3ds*>(LoadChunkData3ds(mesh->children));
+  ASSERT_NE(vertices, nullptr);
+  ASSERT_NE(LoadChunkData3ds(material), nullptr);
+  FileClose3ds(file);
+  file = nullptr;
+  EXPECT_FALSE(ChunkHasFile3ds(mesh->children));
+
+  chunknode3ds* clone = nullptr;
+  CloneChunk3ds(mesh, &clone);
+  ASSERT_NE(clone, nullptr);
+  EXPECT_EQ(mesh->children->data, vertices);
+  const vertexdata3ds* copied = static_cast<const vertexdata3ds*>(clone->children->data);
+  ASSERT_NE(copied, nullptr);
+  EXPECT_NE(copied->vertices, vertices->vertices);
+  ASSERT_EQ(copied->count, 2);
+  EXPECT_EQ(copied->vertices[1].z, 6.0f);
+  const facematdata3ds* group =
+      static_cast<const facematdata3ds*>(SearchSubtree3ds(clone, TAG_FACE_MATERIAL)->data);
+  ASSERT_NE(group, nullptr);
+  EXPECT_STREQ(group->name, "M");
+  EXPECT_NE(group->faces, static_cast<const facematdata3ds*>(material->data)->faces);
+  // Without a file the faces chunk has no data to give.
+  EXPECT_EQ(LoadChunkData3ds(mesh->children->sibling), nullptr);
+  FreeChunkTree3ds(&clone);
+  EXPECT_FALSE(ErrorRaised3ds());
+}
+
 TEST_F(Chunks3ds, RawDataOfOtherTags) {
   Load(MeshFile(Chunk(0x0100, F32(2.5f)) + Chunk(0x7777, "")));
   chunknode3ds* scale = SearchSubtree3ds(db->topchunk, 0x0100);
