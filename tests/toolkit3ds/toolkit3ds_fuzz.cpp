@@ -34,8 +34,16 @@ void Normals(const meshrec3ds* mesh) {
 }
 }  // namespace
 
+// The toolkit reads files: each input goes through one of this process's own,
+// removed when the process ends.
+struct InputFile {
+  std::string path = "/tmp/toolkit3ds_fuzz_" + std::to_string(getpid()) + ".3ds";
+  ~InputFile() { std::remove(path.c_str()); }
+};
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = "/tmp/toolkit3ds_fuzz_" + std::to_string(getpid()) + ".3ds";
+  static const InputFile input;
+  const std::string& path = input.path;
   FILE* out = std::fopen(path.c_str(), "wb");
   if (out == nullptr) return 0;
   std::fwrite(data, 1, size, out);
