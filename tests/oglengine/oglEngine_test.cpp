@@ -73,6 +73,20 @@ TEST(OpenGLEngine, WinInitWithoutAWindowFails) {
   EXPECT_EQ(wglGetCurrentContext(), current);
 }
 
+TEST(OpenGLEngine, RefusedFullScreenModeFailsBeforeAnyContext) {
+  GlTestContext::Engine();
+  const HGLRC current = wglGetCurrentContext();
+  // The virtual display offers only its starting resolution.
+  HWND window = CreateWindowExA(0, "GlTestWindow", "full screen", WS_POPUP, 0, 0, 8, 8, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+  OpenGLEngine engine;
+  engine.WinInit(123, 45, 32, true, window);
+  EXPECT_EQ(engine.status, E_ERROR);
+  EXPECT_EQ(engine.message, "The Requested Fullscreen Mode Is Not Supported By Your Video Card");
+  EXPECT_EQ(wglGetCurrentContext(), current);
+  DestroyWindow(window);  // never shown: no wait for the display
+}
+
 TEST(OpenGLEngine, FindExtensionMatchesWholeNamesOnly) {
   EXPECT_FALSE(OpenGLEngine::FindExtension("GL_ARB_multitexture_plus GL_X", "GL_ARB_multitexture"));
   EXPECT_TRUE(OpenGLEngine::FindExtension("GL_A GL_ARB_multitexture", "GL_ARB_multitexture"));
