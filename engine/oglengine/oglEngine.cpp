@@ -2,6 +2,7 @@
 
 #include <GL/glu.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "core/log.h"
@@ -18,9 +19,12 @@ LRESULT CALLBACK EngineWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// Some drivers answer an unknown name with 1, 2, 3 or -1 instead of null.
 template <typename Proc>
 void Fetch(Proc& proc, const char* name) {
-  proc = reinterpret_cast<Proc>(reinterpret_cast<void*>(wglGetProcAddress(name)));
+  const intptr_t address = reinterpret_cast<intptr_t>(wglGetProcAddress(name));
+  const bool missing = address == 0 || address == 1 || address == 2 || address == 3 || address == -1;
+  proc = missing ? nullptr : reinterpret_cast<Proc>(address);
 }
 
 const DWORD kFullScreenStyle = 0x80040008;  // WS_POPUP | WS_THICKFRAME | 0x8
