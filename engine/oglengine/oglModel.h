@@ -5,6 +5,8 @@
 #include "core/baseModel.h"
 #include "oglengine/oglMesh.h"
 
+struct meshrec3ds;
+
 // The OpenGL model: the meshes built from a model file or a plane, moved,
 // scaled and drawn together. It owns its meshes.
 class OpenGLModel : public BaseModel {
@@ -21,6 +23,8 @@ class OpenGLModel : public BaseModel {
   // texture coordinates (or ones derived from the normals when the file's
   // count differs). Faces that name a vertex outside the object are left out.
   void Load3DS(const char* path) override;
+  // Builds one mesh from a 3DS mesh record and adds it to the model.
+  void AddMesh3ds(const meshrec3ds& record);
   void LoadMD2(const char* path) override;
   void LoadBSP(const char* path) override;
   void LoadMS3D(const char* path) override;
