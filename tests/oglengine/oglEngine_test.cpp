@@ -129,17 +129,6 @@ TEST(OpenGLEngine, StencilStateIsKeptAcrossCalls) {
   engine.SetStatus(E_OK);
 }
 
-TEST(OpenGLEngine, CullModes) {
-  OpenGLEngine& engine = GlTestContext::Engine();
-  engine.SetCullMode(CULL_FRONT);
-  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-  EXPECT_EQ(GetInt(GL_CULL_FACE_MODE), GL_FRONT);
-  engine.SetCullMode(static_cast<CullMode>(9));
-  EXPECT_EQ(GetInt(GL_CULL_FACE_MODE), GL_BACK);
-  engine.SetCullMode(CULL_NONE);
-  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-}
-
 TEST(OpenGLEngine, StencilTestMasksDrawing) {
   OpenGLEngine& engine = GlTestContext::Fresh();
   engine.ClearStencil();
@@ -160,17 +149,6 @@ TEST(OpenGLEngine, StencilTestMasksDrawing) {
   EXPECT_TRUE(Near(ReadPixel(54, 32), {0, 0, 0}));
   engine.SetStencilFunc(CMP_ALWAYS);
   engine.SetStencilRef(0);
-}
-
-TEST(OpenGLEngine, SetPerspectiveTakesRadians) {
-  OpenGLEngine& engine = GlTestContext::Engine();
-  engine.SetPerspective(0.7853982f, 1.0f, 0.01f, 800.0f);
-  GLfloat m[16];
-  glGetFloatv(GL_PROJECTION_MATRIX, m);
-  // gluPerspective(45, ...): the y scale is cot(22.5 degrees).
-  EXPECT_NEAR(m[5], 2.4142135f, 1e-4f);
-  EXPECT_NEAR(m[0], 2.4142135f, 1e-4f);
-  EXPECT_EQ(GetInt(GL_MATRIX_MODE), GL_PROJECTION);
 }
 
 TEST(OpenGLEngine, DepthTestDecidesWhichQuadStays) {

@@ -17,41 +17,6 @@ MeshDesc Desc(int32_t primitive, int32_t vertices, int32_t indices) {
   return desc;
 }
 
-TEST(OpenGLMesh, InterleavedFormatFollowsDiffuseNormalsAndChannelZero) {
-  struct Case {
-    bool diffuse, normals, channel0;
-    GLenum format;
-    int stride;
-  };
-  const Case cases[] = {{false, false, false, GL_V3F, 3},
-                        {false, false, true, GL_T2F_V3F, 5},
-                        {false, true, false, GL_N3F_V3F, 6},
-                        {false, true, true, GL_T2F_N3F_V3F, 8},
-                        {true, false, false, GL_C3F_V3F, 6},
-                        {true, false, true, GL_T2F_C3F_V3F, 8},
-                        {true, true, true, GL_T2F_C4F_N3F_V3F, 12}};
-  for (const Case& c : cases) {
-    OpenGLMesh mesh;
-    MeshDesc desc = Desc(PRIM_TRIANGLELIST, 3, 3);
-    desc.hasDiffuse = c.diffuse;
-    desc.hasNormals = c.normals;
-    desc.texChannels[0] = c.channel0;
-    // Neither specular colours nor other channels change the choice.
-    desc.hasSpecular = true;
-    desc.texChannels[1] = desc.texChannels[5] = true;
-    mesh.Init(desc);
-    EXPECT_EQ(mesh.status, E_OK);
-    EXPECT_EQ(mesh.InterleavedFormat(), c.format);
-    EXPECT_EQ(mesh.Stride(), c.stride);
-  }
-  OpenGLMesh refused;
-  MeshDesc desc = Desc(PRIM_TRIANGLELIST, 3, 3);
-  desc.hasDiffuse = desc.hasNormals = true;
-  refused.Init(desc);
-  EXPECT_EQ(refused.status, E_NOSUP);
-  EXPECT_EQ(refused.message, "Invalid gl format! [col,norm,no tex]");
-}
-
 TEST(OpenGLMesh, RecordsArePackedOnceEveryComponentIsThere) {
   OpenGLMesh mesh;
   MeshDesc desc = Desc(PRIM_TRIANGLELIST, 2, 3);
@@ -92,6 +57,13 @@ TEST(OpenGLMesh, DiffuseWithNormalsAndTexturePacksFourColourFloats) {
 }
 
 TEST(OpenGLMesh, RefusedDescriptionsAndSetters) {
+  OpenGLMesh colouredNormals;
+  MeshDesc desc = Desc(PRIM_TRIANGLELIST, 3, 3);
+  desc.hasDiffuse = desc.hasNormals = true;
+  colouredNormals.Init(desc);
+  EXPECT_EQ(colouredNormals.status, E_NOSUP);
+  EXPECT_EQ(colouredNormals.message, "Invalid gl format! [col,norm,no tex]");
+
   OpenGLMesh strip;
   strip.Init(Desc(PRIM_TRIANGLESTRIP, 4, 6));
   EXPECT_EQ(strip.status, E_ERROR);
@@ -121,29 +93,6 @@ TEST(OpenGLMesh, RefusedDescriptionsAndSetters) {
   negative.Init(Desc(PRIM_TRIANGLELIST, -3, 0));
   EXPECT_EQ(negative.status, E_ERROR);
   EXPECT_EQ(negative.vertexCount, 0);
-}
-
-TEST(OpenGLMesh, TransformAndScale) {
-  OpenGLMesh mesh;
-  mesh.SetTransform(0, 0, 0, 0, 0, 0);
-  const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-  EXPECT_EQ(std::vector<float>(mesh.WorldMatrix(), mesh.WorldMatrix() + 16),
-            std::vector<float>(identity, identity + 16));
-  mesh.Scale(2, 2, 2);
-  EXPECT_EQ(mesh.WorldMatrix()[0], 2);
-  EXPECT_EQ(mesh.WorldMatrix()[5], 2);
-  EXPECT_EQ(mesh.WorldMatrix()[10], 2);
-  EXPECT_EQ(mesh.WorldMatrix()[12], 0);
-
-  // A quarter turn about z (angle a) with a translation.
-  mesh.SetTransform(1, 2, 3, 1.5707964f, 0, 0);
-  EXPECT_NEAR(mesh.WorldMatrix()[0], 0, 1e-6);
-  EXPECT_NEAR(mesh.WorldMatrix()[1], -1, 1e-6);
-  EXPECT_NEAR(mesh.WorldMatrix()[4], 1, 1e-6);
-  EXPECT_EQ(mesh.WorldMatrix()[14], 3);
-  mesh.Scale(1, 3, 1);  // scales the second column: elements 1, 5 and 9
-  EXPECT_NEAR(mesh.WorldMatrix()[1], -3, 1e-6);
-  EXPECT_NEAR(mesh.WorldMatrix()[4], 1, 1e-6);
 }
 
 TEST(OpenGLMesh, TransformPlacesTheDrawing) {
