@@ -1,12 +1,10 @@
-#include "modelinfo/summary.h"
+#include "modelinfo/json.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-// Names come from files as bytes: each byte outside printable ASCII is
-// written as the code point of the same value, so the output is valid JSON.
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
   for (unsigned char c : text) {
@@ -24,7 +22,6 @@ std::string JsonString(const std::string& text) {
   return out + "\"";
 }
 
-// The shortest decimal text that reads back as the same float.
 std::string JsonNumber(float value) {
   if (!std::isfinite(value)) return "null";
   char text[32];
@@ -34,29 +31,22 @@ std::string JsonNumber(float value) {
   }
   return text;
 }
-}  // namespace
 
-std::string SummaryJson(const ModelSummary& summary) {
-  std::string out = "{\"format\":" + JsonString(summary.format) + ",\"meshes\":[";
-  for (size_t i = 0; i < summary.meshes.size(); i++) {
-    const MeshSummary& mesh = summary.meshes[i];
-    if (i > 0) out += ',';
-    out += "{\"name\":" + JsonString(mesh.name);
-    out += ",\"vertices\":" + std::to_string(mesh.vertices);
-    out += ",\"texcoords\":" + std::to_string(mesh.texcoords);
-    out += ",\"faces\":" + std::to_string(mesh.faces);
-    out += ",\"bbox\":";
-    if (mesh.hasBox) {
-      out += '[';
-      for (int k = 0; k < 6; k++) {
-        if (k > 0) out += ',';
-        out += JsonNumber(mesh.box[k]);
-      }
-      out += ']';
-    } else {
-      out += "null";
-    }
-    out += '}';
+void BoundingBox::Add(float x, float y, float z) {
+  const float p[3] = {x, y, z};
+  for (int k = 0; k < 3; k++) {
+    box[k] = empty ? p[k] : std::min(box[k], p[k]);
+    box[k + 3] = empty ? p[k] : std::max(box[k + 3], p[k]);
   }
-  return out + "]}";
+  empty = false;
+}
+
+std::string BoundingBox::Json() const {
+  if (empty) return "null";
+  std::string out = "[";
+  for (int k = 0; k < 6; k++) {
+    if (k > 0) out += ',';
+    out += JsonNumber(box[k]);
+  }
+  return out + ']';
 }
