@@ -40,7 +40,9 @@ int Lines(const std::string& text) {
   return lines;
 }
 
-void WriteBytes(const std::string& path, const Bytes& bytes) { WriteAll(path, bytes.data(), bytes.size()); }
+void WriteBytes(const std::string& path, const Bytes& bytes) {
+  WriteAll(path, bytes.data(), bytes.size());
+}
 
 // Walks, then runs; the first frame's vertices decode to (x, z, -y) of the
 // file's, moved by the translation.
