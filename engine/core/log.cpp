@@ -37,6 +37,7 @@ Log::Log() : line(0), result(E_ERROR), fileName(CopyText(kLogFileName)), depth(0
   std::memset(stack, 0, sizeof stack);
   file[0] = '\0';
   callPath[0] = '\0';
+  lastError[0] = '\0';
 }
 
 Log::~Log() { std::free(fileName); }
@@ -86,6 +87,10 @@ void Log::Warning(const char* format, ...) {
 void Log::Error(const char* format, ...) {
   va_list args;
   va_start(args, format);
+  va_list kept;
+  va_copy(kept, args);
+  std::vsnprintf(lastError, sizeof lastError, format, kept);
+  va_end(kept);
   WriteTagged("ERROR", format, args);
   va_end(args);
 }

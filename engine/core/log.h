@@ -45,6 +45,10 @@ class Log {
   const char* CallPath() const { return callPath; }
   int Depth() const { return depth; }
   const char* FileName() const { return fileName; }
+  // The message of the latest error entry, kept even when the file could not
+  // be written, so callers can tell a user why a load failed. Empty until an
+  // error is logged.
+  const char* LastError() const { return lastError; }
 
   int line;
   EngineResult result;
@@ -63,6 +67,7 @@ class Log {
   int depth;
   char file[kPathLength];
   char callPath[kPathLength];
+  char lastError[kPathLength];
   EngineObject* object;
 
   static Log* instance;

@@ -73,6 +73,24 @@ TEST_F(LogTest, WarningAndErrorCarrySourceAndCallPath) {
   EXPECT_STREQ(log->CallPath(), "");
 }
 
+TEST_F(LogTest, LastErrorKeepsTheLatestErrorMessageEvenWhenUnwritten) {
+  Log* log = Log::Get();
+  EXPECT_STREQ(log->LastError(), "");
+  {
+    LogScope scope("Md2Loader::Load");
+    LOG_ERROR("Invalid file format (%s): %s!", "Version not 8", "a.md2");
+  }
+  LOG_WARNING("warnings do not count");
+  EXPECT_STREQ(log->LastError(), "Invalid file format (Version not 8): a.md2!");
+
+  std::filesystem::remove(dir_.path() / "Log.txt");
+  std::filesystem::create_directory(dir_.path() / "Log.txt");
+  LOG_ERROR("lost %d", 2);
+  EXPECT_STREQ(log->LastError(), "lost 2");
+  Log::Close();
+  std::filesystem::remove(dir_.path() / "Log.txt");
+}
+
 TEST_F(LogTest, MacrosRecordTheCallSite) {
   const int line = __LINE__ + 1;
   LOG_WARNING("from %s", "here");

@@ -7,7 +7,9 @@
 #include <iterator>
 #include <string>
 
+#include "bspBuilder.h"
 #include "chunkBuilder.h"
+#include "md2Builder.h"
 
 using namespace build3ds;
 
@@ -37,6 +39,83 @@ int Lines(const std::string& text) {
   for (char c : text) lines += c == '\n';
   return lines;
 }
+
+void WriteBytes(const std::string& path, const Bytes& bytes) {
+  WriteAll(path, bytes.data(), bytes.size());
+}
+
+// Walks, then runs; the first frame's vertices decode to (x, z, -y) of the
+// file's, moved by the translation.
+TestMd2 WalkRunMd2() {
+  TestMd2 md2({"walk01", "walk02", "run01", "run02", "run03"});
+  md2.frames[0].translate[0] = 0.5f;
+  md2.frames[0].translate[1] = 1.0f;
+  md2.frames[0].vertices = {{1, 2, 3}, {4, 0, 6}, {0, 5, 1}};
+  return md2;
+}
+const char kWalkRunJson[] =
+    "{\"format\":\"md2\",\"frames\":5,\"vertices\":3,\"triangles\":2,\"texcoords\":3,"
+    "\"animations\":[{\"name\":\"walk\",\"first\":0,\"last\":1},{\"name\":\"run\",\"first\":2,\"last\":3}],"
+    "\"bbox\":[0.5,1,-6,4.5,6,-1]}\n";
+
+// A skinned model whose names need escaping; no header comment, so the
+// "Frames:" line after a comment marks it.
+const char kMilkShape[] =
+    "// exported\r\n"
+    "\r\n"
+    "Frames: 30\r\n"
+    "Frame: 1\r\n"
+    "Meshes: 2\r\n"
+    "\"body \\1\" 0 0\r\n"
+    "2\r\n"
+    "0 1.0 2.0 3.0 0.25 0.75 -1\r\n"
+    "0 5.0 1.0 0.0 0.0 0.0 1\r\n"
+    "1\r\n"
+    "0.0 1.0 0.0\r\n"
+    "1\r\n"
+    "0 0 1 1 0 0 0 1\r\n"
+    "\"empty\" 0 -1\r\n"
+    "0\r\n"
+    "0\r\n"
+    "0\r\n"
+    "Materials: 1\r\n"
+    "\"skin\"\r\n"
+    "0.2 0.2 0.2 1.0\r\n"
+    "0.8 0.7 0.6 1.0\r\n"
+    "0.0 0.0 0.0 1.0\r\n"
+    "0.0 0.0 0.0 1.0\r\n"
+    "12.5\r\n"
+    "1.0\r\n"
+    "\"skin.bmp\"\r\n"
+    "\"\"\r\n"
+    "Bones: 2\r\n"
+    "\"root\"\r\n"
+    "\"\"\r\n"
+    "8 10.0 0.0 0.0 0.0 0.0 1.5707963\r\n"
+    "2\r\n"
+    "1 0 0 0\r\n"
+    "30 1 0 0\r\n"
+    "0\r\n"
+    "\"arm\"\r\n"
+    "\"ROOT\"\r\n"
+    "8 0.0 5.0 0.0 0.0 0.0 0.0\r\n"
+    "0\r\n"
+    "1\r\n"
+    "1 0 0 0.5\r\n";
+const char kMilkShapeJson[] =
+    "{\"format\":\"ms3d\",\"frames\":30,\"meshes\":["
+    "{\"name\":\"body \\\\1\",\"vertices\":2,\"normals\":1,\"triangles\":1,\"material\":0},"
+    "{\"name\":\"empty\",\"vertices\":0,\"normals\":0,\"triangles\":0,\"material\":-1}],"
+    "\"materials\":[{\"name\":\"skin\",\"colourMap\":\"skin.bmp\"}],"
+    "\"bones\":[{\"name\":\"root\",\"parent\":\"\",\"positionKeys\":2,\"rotationKeys\":0},"
+    "{\"name\":\"arm\",\"parent\":\"ROOT\",\"positionKeys\":0,\"rotationKeys\":1}]}\n";
+
+// Vertices (1, 2, 3), (4, 5, 6), (7, 8, 9) are held y-up as (x, z, -y); the
+// 100000-byte light map lump holds two whole maps.
+const char kBspJson[] =
+    "{\"format\":\"bsp\",\"vertices\":3,\"faces\":2,"
+    "\"textures\":[\"textures/base/wall\",\"textures/base/floor\"],\"lightmaps\":2,"
+    "\"bbox\":[1,3,-8,7,9,-2]}\n";
 }  // namespace
 
 TEST(Modelinfo, PrintsEveryMeshAsOneLineOfJson) {
@@ -65,6 +144,52 @@ TEST(Modelinfo, RealFile) {
       << run.out;
 }
 
+TEST(Modelinfo, RealMd2Files) {
+  struct Expected {
+    const char* path;
+    const char* counts;
+  } models[] = {
+      {"/usr/share/assimp/models/MD2/faerie.md2",
+       "\"frames\":198,\"vertices\":366,\"triangles\":654,\"texcoords\":487,"},
+      {"/usr/share/assimp/models/MD2/sydney.md2",
+       "\"frames\":198,\"vertices\":342,\"triangles\":679,\"texcoords\":456,"},
+  };
+  for (const Expected& model : models) {
+    if (!std::ifstream(model.path).good()) GTEST_SKIP() << "assimp-testmodels is not installed";
+    const Outcome run = Modelinfo(model.path);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind(std::string("{\"format\":\"md2\",") + model.counts +
+                                "\"animations\":[{\"name\":\"stand\",\"first\":0,\"last\":39},"
+                                "{\"name\":\"run",
+                            0),
+              0u)
+        << run.out;
+    EXPECT_NE(run.out.find("\"bbox\":[-"), std::string::npos) << run.out;
+  }
+}
+
+TEST(Modelinfo, EachFormatIsToldByContentWhateverItsName) {
+  WriteBytes("walkrun.bsp", WalkRunMd2().Build());
+  WriteBytes("level.md2", TestBsp().Build());
+  WriteFile("milkshape.3ds", kMilkShape);
+  WriteFile("header.md2", "// MilkShape 3D ASCII\n\nMeshes: 0\n");
+  WriteFile("tri.txt", MeshFile(MeshObject("Tri", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 0}})));
+  const std::pair<const char*, std::string> cases[] = {
+      {"walkrun.bsp", kWalkRunJson},
+      {"level.md2", kBspJson},
+      {"milkshape.3ds", kMilkShapeJson},
+      {"header.md2", "{\"format\":\"ms3d\",\"frames\":0,\"meshes\":[],\"materials\":[],\"bones\":[]}\n"},
+      {"tri.txt",
+       "{\"format\":\"3ds\",\"meshes\":[{\"name\":\"Tri\",\"vertices\":3,\"texcoords\":0,\"faces\":1,"
+       "\"bbox\":[0,0,0,1,1,0]}]}\n"},
+  };
+  for (const auto& c : cases) {
+    const Outcome run = Modelinfo(c.first);
+    EXPECT_EQ(run.status, 0) << c.first << ": " << run.err;
+    EXPECT_EQ(run.out, c.second) << c.first;
+  }
+}
+
 TEST(Modelinfo, BadFilesAreNamedOnOneLineAndExitWith1) {
   const std::string truncated = MeshFile(MeshObject("Tri", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 0}}));
   WriteFile("truncated.3ds", truncated.substr(0, truncated.size() - 10));
@@ -72,11 +197,26 @@ TEST(Modelinfo, BadFilesAreNamedOnOneLineAndExitWith1) {
   WriteFile("text.3ds", "this is not a model\n");
   WriteFile("badindex.3ds", MeshFile(MeshObject("Tri", {{0, 0, 0}}, {{0, 1, 2, 0}})));
   WriteFile("zerosize.3ds", MeshFile(ChunkWithSize(0x4000, 0, "")));
+  Bytes md2 = WalkRunMd2().Build();
+  WriteBytes("cut.md2", Bytes(md2.begin(), md2.begin() + 40));
+  PutI32(md2, kVersion, 7);
+  WriteBytes("version7", md2);
+  Bytes bsp = TestBsp().Build();
+  PutI32(bsp, LumpEntry(kFaceLump) + 4, 1 << 30);
+  WriteBytes("outside", bsp);
+  std::string shape = kMilkShape;
+  WriteFile("shape.txt", shape.replace(shape.find("0.0 1.0 0.0"), 11, "0.0 1.0"));
+  WriteFile("notes.txt", "Frame: 1\nMeshes: 0\n");
+  WriteFile("junk.md2", "this is not a model\n");
   const std::pair<const char*, const char*> cases[] = {
       {"missing.3ds", "cannot open"},         {"empty.3ds", "empty file"},
       {"text.3ds", "not a 3DS mesh file"},     {"truncated.3ds", "ERR_READING_FILE"},
       {"badindex.3ds", "ERR_INVALID_CHUNK"},  {"zerosize.3ds", "ERR_INVALID_CHUNK"},
-      {".", "ERR_READING_FILE"},
+      {".", "cannot read"},
+      {"cut.md2", "Header cut short"},          {"version7", "Version not 8"},
+      {"outside", "lump 13 lies outside the file"}, {"shape.txt", "could not read shape data"},
+      {"notes.txt", "not a 3DS, MD2, MilkShape 3D ASCII or Quake 3 BSP file"},
+      {"junk.md2", "Header cut short"},
   };
   for (const auto& c : cases) {
     const Outcome run = Modelinfo(c.first);

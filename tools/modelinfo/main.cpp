@@ -2,12 +2,49 @@
 #include <cstdio>
 #include <cxxopts.hpp>
 #include <string>
+#include <vector>
 
+#include "core/log.h"
 #include "modelinfo/model3ds.h"
+#include "modelinfo/modelBsp.h"
+#include "modelinfo/modelFile.h"
+#include "modelinfo/modelMd2.h"
+#include "modelinfo/modelMs3d.h"
 
 namespace {
 const char kUsage[] = "usage: modelinfo FILE";
+const char kHelp[] =
+    "Prints what a 3DS, MD2, MilkShape 3D ASCII or Quake 3 BSP file holds as one line of JSON.\n"
+    "The format is told by the file's content. The MD2, MilkShape and BSP readers append\n"
+    "their entries, such as why they refuse a file, to \"Log.txt\" in the working directory.";
+
+// The format decides the reader. Content that names no format falls back on
+// the extension, so a damaged file gets its reader's complaint.
+bool Summarise(const char* path, std::string& json, std::string& error) {
+  std::vector<std::uint8_t> bytes;
+  if (!ReadModelFile(path, bytes, error)) return false;
+  if (bytes.empty()) {
+    error = "empty file";
+    return false;
+  }
+  ModelFormat format = FormatOfContent(bytes);
+  if (format == ModelFormat::kUnknown) format = FormatOfName(path);
+  switch (format) {
+    case ModelFormat::k3ds:
+      return Summarise3ds(path, json, error);
+    case ModelFormat::kMd2:
+      return SummariseMd2(bytes, path, json, error);
+    case ModelFormat::kMs3dAscii:
+      return SummariseMs3d(bytes, json, error);
+    case ModelFormat::kBsp:
+      return SummariseBsp(bytes, path, json, error);
+    case ModelFormat::kUnknown:
+      break;
+  }
+  error = "not a 3DS, MD2, MilkShape 3D ASCII or Quake 3 BSP file";
+  return false;
 }
+}  // namespace
 
 int main(int argc, char** argv) {
   cxxopts::Options parser("modelinfo");
@@ -18,7 +55,7 @@ int main(int argc, char** argv) {
   try {
     const auto result = parser.parse(argc, argv);
     if (help) {
-      std::printf("%s\n", kUsage);
+      std::printf("%s\n%s\n", kUsage, kHelp);
       return 0;
     }
     if (result.count("file") != 1 || !result.unmatched().empty()) {
@@ -30,12 +67,13 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  ModelSummary summary;
-  std::string error;
-  if (!Summarise3ds(path.c_str(), summary, error)) {
+  std::string json, error;
+  const bool ok = Summarise(path.c_str(), json, error);
+  Log::Close();
+  if (!ok) {
     std::fprintf(stderr, "modelinfo: %s: %s\n", path.c_str(), error.c_str());
     return 1;
   }
-  std::printf("%s\n", SummaryJson(summary).c_str());
+  std::printf("%s\n", json.c_str());
   return 0;
 }

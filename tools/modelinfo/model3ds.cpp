@@ -1,8 +1,8 @@
 #include "modelinfo/model3ds.h"
 
-#include <algorithm>
 #include <cstdio>
 
+#include "modelinfo/json.h"
 #include "toolkit3ds/toolkit3ds.h"
 
 namespace {
@@ -13,22 +13,17 @@ std::string FirstError() {
   return list.entries[0].message != nullptr ? list.entries[0].message : "unknown toolkit error";
 }
 
-void Describe(const meshrec3ds& record, MeshSummary& mesh) {
-  mesh.name = record.name;
-  mesh.vertices = record.vertexCount;
-  mesh.texcoords = record.texCoordCount;
-  mesh.faces = record.faceCount;
-  mesh.hasBox = record.vertexCount > 0;
-  for (uint16_t i = 0; i < record.vertexCount; i++) {
-    const float p[3] = {record.vertices[i].x, record.vertices[i].y, record.vertices[i].z};
-    for (int k = 0; k < 3; k++) {
-      mesh.box[k] = i == 0 ? p[k] : std::min(mesh.box[k], p[k]);
-      mesh.box[k + 3] = i == 0 ? p[k] : std::max(mesh.box[k + 3], p[k]);
-    }
-  }
+std::string MeshJson(const meshrec3ds& record) {
+  BoundingBox box;
+  for (uint16_t i = 0; i < record.vertexCount; i++)
+    box.Add(record.vertices[i].x, record.vertices[i].y, record.vertices[i].z);
+  return "{\"name\":" + JsonString(record.name) +
+         ",\"vertices\":" + std::to_string(record.vertexCount) +
+         ",\"texcoords\":" + std::to_string(record.texCoordCount) +
+         ",\"faces\":" + std::to_string(record.faceCount) + ",\"bbox\":" + box.Json() + '}';
 }
 
-bool ReadMeshes(dbrec3ds* db, ModelSummary& summary, std::string& error) {
+bool ReadMeshes(dbrec3ds* db, std::string& json, std::string& error) {
   if (DatabaseKind3ds(db) != DB_MESH_FILE) {
     char text[64];
     std::snprintf(text, sizeof text, "not a 3DS mesh file (first chunk 0x%04x)",
@@ -44,24 +39,21 @@ bool ReadMeshes(dbrec3ds* db, ModelSummary& summary, std::string& error) {
     meshrec3ds* record = nullptr;
     MeshRecordInit3ds(&record, 0, 0, 0);
     MeshByIndex3ds(db, static_cast<int>(i), &record);
-    if (!ErrorRaised3ds()) {
-      summary.meshes.emplace_back();
-      Describe(*record, summary.meshes.back());
-    }
+    if (!ErrorRaised3ds()) json += (i > 0 ? "," : "") + MeshJson(*record);
     MeshRecordRelease3ds(&record);
   }
   if (ErrorRaised3ds()) {
     error = FirstError();
     return false;
   }
+  json += "]}";
   return true;
 }
 }  // namespace
 
-bool Summarise3ds(const char* path, ModelSummary& summary, std::string& error) {
+bool Summarise3ds(const char* path, std::string& json, std::string& error) {
   ErrorClear3ds();
-  summary.format = "3ds";
-  summary.meshes.clear();
+  json = "{\"format\":\"3ds\",\"meshes\":[";
   filerec3ds* file = FileOpen3ds(path, "r");
   if (file == nullptr) {
     error = "cannot open (" + FirstError() + ")";
@@ -74,7 +66,7 @@ bool Summarise3ds(const char* path, ModelSummary& summary, std::string& error) {
   if (ErrorRaised3ds()) {
     error = file->length == 0 ? std::string("empty file") : FirstError();
   } else {
-    ok = ReadMeshes(db, summary, error);
+    ok = ReadMeshes(db, json, error);
   }
   DatabaseRelease3ds(&db);
   FileClose3ds(file);

@@ -1,0 +1,67 @@
+#include "modelinfo/modelFile.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+bool StartsWith(const std::vector<std::uint8_t>& bytes, std::size_t at, const char* text) {
+  const std::size_t n = std::strlen(text);
+  return bytes.size() >= at + n && std::memcmp(bytes.data() + at, text, n) == 0;
+}
+
+// In every file MilkShape writes, the first line that is neither a comment
+// ("//") nor blank is "Frames:".
+bool LooksLikeMs3dAscii(const std::vector<std::uint8_t>& bytes) {
+  if (StartsWith(bytes, 0, "// MilkShape 3D ASCII")) return true;
+  for (std::size_t at = 0; at < bytes.size();) {
+    std::size_t end = at;
+    bool blank = true;
+    for (; end < bytes.size() && bytes[end] != '\n'; end++)
+      blank = blank && std::isspace(bytes[end]);
+    if (!blank && !StartsWith(bytes, at, "//")) return StartsWith(bytes, at, "Frames:");
+    at = end + 1;
+  }
+  return false;
+}
+}  // namespace
+
+bool ReadModelFile(const char* path, std::vector<std::uint8_t>& bytes, std::string& error) {
+  bytes.clear();
+  FILE* in = std::fopen(path, "rb");
+  if (in == nullptr) {
+    error = std::string("cannot open (") + std::strerror(errno) + ")";
+    return false;
+  }
+  std::uint8_t chunk[65536];
+  std::size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0)
+    bytes.insert(bytes.end(), chunk, chunk + got);
+  const bool failed = std::ferror(in) != 0;
+  const int cause = errno;
+  std::fclose(in);
+  if (failed) error = std::string("cannot read (") + std::strerror(cause) + ")";
+  return !failed;
+}
+
+ModelFormat FormatOfContent(const std::vector<std::uint8_t>& bytes) {
+  if (StartsWith(bytes, 0, "IDP2")) return ModelFormat::kMd2;
+  if (StartsWith(bytes, 0, "IBSP")) return ModelFormat::kBsp;
+  if (LooksLikeMs3dAscii(bytes)) return ModelFormat::kMs3dAscii;
+  if (bytes.size() >= 2 && bytes[0] == 0x4D && bytes[1] == 0x4D) return ModelFormat::k3ds;
+  return ModelFormat::kUnknown;
+}
+
+ModelFormat FormatOfName(const std::string& path) {
+  const std::size_t dot = path.rfind('.');
+  const std::size_t slash = path.find_last_of("/\\");
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    return ModelFormat::kUnknown;
+  std::string extension = path.substr(dot + 1);
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension == "3ds") return ModelFormat::k3ds;
+  if (extension == "md2") return ModelFormat::kMd2;
+  if (extension == "bsp") return ModelFormat::kBsp;
+  return ModelFormat::kUnknown;
+}
