@@ -1,0 +1,34 @@
+#pragma once
+
+#include <d3d8.h>
+
+// The D3DX 8 utility functions that the Direct3D back end calls, written here
+// because the toolchain has no D3DX library. Names, arguments and results
+// follow D3DX 8 for the cases the back end uses; the matrices are the
+// device's own D3DMATRIX (row-major, row vectors).
+
+// "Take it from the file" (sizes) or "the default" (mip levels, filters).
+constexpr UINT D3DX_DEFAULT = 0xFFFFFFFFu;
+
+// Creates a texture from 24-bit pixels in memory: width x height (red,
+// green, blue) triples, rows without padding, the bottom row first (the
+// bitmap order), as D3DX makes one from an image file:
+// - mipLevels: 0 or D3DX_DEFAULT for a full chain, built with a 2 x 2 box
+//   filter; otherwise that many levels;
+// - format: A8R8G8B8, X8R8G8B8, R8G8B8, R5G6B5, X1R5G5B5, A1R5G5B5 or
+//   A4R4G4B4; D3DFMT_UNKNOWN picks A8R8G8B8 with a colour key, else X8R8G8B8;
+// - pool: as asked; a default-pool texture is filled through a
+//   system-memory copy;
+// - colourKey: 0 for none; otherwise every pixel equal to it (as an opaque
+//   ARGB value) becomes transparent black 0x00000000.
+HRESULT DXCreateTextureFromRgb(IDirect3DDevice8* device, const unsigned char* rgb, int width,
+                               int height, UINT mipLevels, DWORD usage, D3DFORMAT format,
+                               D3DPOOL pool, D3DCOLOR colourKey, IDirect3DTexture8** texture);
+
+// out = a * b; out may be a or b.
+D3DMATRIX* D3DXMatrixMultiply(D3DMATRIX* out, const D3DMATRIX* a, const D3DMATRIX* b);
+// out = transpose of m; out may be m.
+D3DMATRIX* D3DXMatrixTranspose(D3DMATRIX* out, const D3DMATRIX* m);
+// out = inverse of m, and *determinant (when not null) its determinant. A
+// singular matrix returns null and leaves out unchanged.
+D3DMATRIX* D3DXMatrixInverse(D3DMATRIX* out, float* determinant, const D3DMATRIX* m);
