@@ -62,6 +62,37 @@ TEST(DXEngineStartUp, DeviceInASmallWindow) {
   DestroyWindow(window);
 }
 
+// The cursor's display counter, unchanged.
+int CursorCount() {
+  ShowCursor(TRUE);
+  return ShowCursor(FALSE);
+}
+
+TEST(DXEngineStartUp, FullScreenHidesTheCursor) {
+  // Full screen at the display's own size (the only mode a virtual display
+  // offers).
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  HWND window = MakeTestWindow(width, height);
+  const int before = CursorCount();
+  {
+    DXEngine engine;
+    engine.WinInit(width, height, 32, true, window);
+    ASSERT_EQ(engine.status, E_OK) << engine.message;
+    EXPECT_EQ(CursorCount(), before - 1);
+    engine.ClearTarget(Colour(0, 1, 0, 1));
+    engine.Present();
+  }
+  ShowCursor(TRUE);
+  // Windowed mode leaves the cursor alone.
+  {
+    DXEngine engine;
+    engine.WinInit(kSize, kSize, 32, false, window);
+    ASSERT_EQ(engine.status, E_OK) << engine.message;
+    EXPECT_EQ(CursorCount(), before);
+  }
+  DestroyWindow(window);
+}
+
 TEST(DXEngineStartUp, NullWindowIsAnError) {
   const size_t logStart = ReadLog().size();
   DXEngine engine;
