@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <new>
 
 #include "core/log.h"
+#include "core/vec3.h"
+#include "toolkit3ds/toolkit3ds.h"
 
 namespace {
+
+const double kPi = 3.141592653589793;
 
 // Arrays sized by the caller's data: a failed allocation is reported, not
 // thrown.
@@ -92,7 +97,130 @@ void DXModel::CreatePlane(int columns, int rows, float width, float depth, int c
 
 void DXModel::Load3DS(const char* path) {
   LogScope scope("DXModel::Load3DS");
-  LOG_REPORT(this, E_NOSUP, "Could not load %s model!", path ? path : "");
+  // The toolkit stops at any error still raised, so one bad file would
+  // empty every later load.
+  ErrorClear3ds();
+  filerec3ds* file = path ? FileOpen3ds(path, "r") : nullptr;
+  if (!file) {
+    LOG_REPORT(this, E_ERROR, "Could not load %s model!", path ? path : "(null)");
+    return;
+  }
+  dbrec3ds* database = nullptr;
+  DatabaseInit3ds(&database);
+  if (!database) {
+    FileClose3ds(file);
+    LOG_REPORT(this, E_NOMEM, "Out of memory!");
+    return;
+  }
+  DatabaseRead3ds(file, database);
+  if (DatabaseKind3ds(database) != DB_MESH_FILE) {
+    DatabaseRelease3ds(&database);
+    FileClose3ds(file);
+    LOG_REPORT(this, E_ERROR, "Can only load mesh 3ds files!");
+    return;
+  }
+  namelist3ds* names = nullptr;
+  MeshNames3ds(database, &names);
+  if (!names) {
+    DatabaseRelease3ds(&database);
+    FileClose3ds(file);
+    LOG_REPORT(this, E_NOMEM, "Out of memory!");
+    return;
+  }
+  Log* log = Log::Get();
+  log->Write("loaded 3ds database");
+  log->Write("names in mesh list:");
+  for (uint32_t i = 0; i < names->count; ++i) log->Write("list[%u]=%s", i, names->names[i]);
+
+  meshes.clear();
+  for (uint32_t i = 0; i < names->count; ++i) {
+    meshrec3ds* record = nullptr;
+    MeshRecordInit3ds(&record, 0, 0, 0);
+    if (!record) {
+      LOG_REPORT(this, E_NOMEM, "Out of memory!");
+      break;
+    }
+    MeshByIndex3ds(database, static_cast<int>(i), &record);
+    log->Write("mesh #%u", i);
+    log->Write("3ds mesh name:%s", record->name);
+    log->Write("nVertices: %d\nnTextVerts:%d\nnFaces:%d", record->vertexCount,
+               record->texCoordCount, record->faceCount);
+    AddMesh3ds(*record, names->names[i]);
+    MeshRecordRelease3ds(&record);
+  }
+  NameListRelease3ds(&names);
+  DatabaseRelease3ds(&database);
+  FileClose3ds(file);
+  if (ErrorRaised3ds()) {
+    LOG_REPORT(this, E_ERROR, "Could not read every mesh of %s: %s", path,
+               ErrorList3ds().entries[0].message);
+    return;
+  }
+  SetStatus(E_OK, "Succesfully Loaded %s", path);
+}
+
+void DXModel::AddMesh3ds(const meshrec3ds& record, const char* name) {
+  const int vertices = record.vertexCount;
+  std::vector<int> indices;
+  indices.reserve(3 * static_cast<size_t>(record.faceCount));
+  int outside = 0;
+  for (uint16_t f = 0; f < record.faceCount; ++f) {
+    const facerec3ds& face = record.faces[f];
+    if (face.a >= vertices || face.b >= vertices || face.c >= vertices) {
+      ++outside;
+      continue;
+    }
+    indices.insert(indices.end(), {face.a, face.b, face.c});
+  }
+  if (outside)
+    LOG_WARNING("%s: %d faces point past its %d vertices and are left out", name, outside, vertices);
+  // A mesh without indices would draw its vertices as triangles.
+  if (indices.empty()) {
+    LOG_WARNING("%s: no faces to draw", name);
+    return;
+  }
+
+  std::vector<float> positions(3 * static_cast<size_t>(vertices));
+  std::vector<float> normals(3 * static_cast<size_t>(vertices));
+  std::vector<float> coords(2 * static_cast<size_t>(vertices));
+  const bool ownCoords = record.texCoordCount == record.vertexCount;
+  if (!ownCoords) LOG_WARNING("#texture coordinates != #vertices");
+  for (int v = 0; v < vertices; ++v) {
+    const point3ds& p = record.vertices[v];
+    // Shaded as if every vertex lay on a sphere about the origin.
+    Vec3 normal(p.x, p.y, p.z);
+    normal.Normalise();
+    positions[3 * v] = p.x;
+    positions[3 * v + 1] = p.y;
+    positions[3 * v + 2] = p.z;
+    normals[3 * v] = normal.x;
+    normals[3 * v + 1] = normal.y;
+    normals[3 * v + 2] = normal.z;
+    if (ownCoords) {
+      // Texture rows run top down: flip v.
+      coords[2 * v] = record.texCoords[v].u;
+      coords[2 * v + 1] = 1.0f - record.texCoords[v].v;
+    } else {
+      coords[2 * v] = static_cast<float>(std::asin(normal.x) / kPi + 0.5);
+      coords[2 * v + 1] = static_cast<float>(std::asin(normal.y) / kPi + 0.5);
+    }
+  }
+
+  auto mesh = std::make_unique<DXMesh>();
+  mesh->name = name;
+  MeshDesc desc = {};
+  desc.primitive = PRIM_TRIANGLELIST;
+  desc.hasNormals = true;
+  desc.texChannels[0] = true;
+  desc.vertexCount = vertices;
+  desc.indexCount = static_cast<int32_t>(indices.size());
+  mesh->Init(desc);
+  mesh->SetVertices(positions.data());
+  mesh->SetTextureCoords(coords.data(), 0);
+  mesh->SetIndices(indices.data());
+  mesh->SetNormals(normals.data());
+  mesh->SetTransform(0, 0, 0, 0, 0, 0);
+  meshes.push_back(std::move(mesh));
 }
 
 void DXModel::LoadMD2(const char* /*path*/) {

@@ -7,7 +7,11 @@
 #include "dxengine/dxMesh.h"
 
 // The Direct3D 8 model: the meshes made from a 3DS file or a grid, drawn,
-// placed and scaled together. The model owns its meshes.
+// placed and scaled together. The model owns its meshes. A 3DS object gets
+// the normals of a sphere about the origin, and texture coordinates from
+// them when the file has none for each vertex.
+struct meshrec3ds;
+
 class DXModel : public BaseModel {
  public:
   DXModel();
@@ -29,5 +33,8 @@ class DXModel : public BaseModel {
   DXMesh* GetMesh(int index) const { return meshes[index].get(); }
 
  private:
+  // Makes a mesh of one 3DS object, unless none of its faces can be drawn.
+  void AddMesh3ds(const meshrec3ds& record, const char* name);
+
   std::vector<std::unique_ptr<DXMesh>> meshes;
 };

@@ -1,6 +1,7 @@
 #include "dxTestSupport.h"
 
-#include <cstdio>
+#include "support/tempDir.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -38,16 +39,7 @@ HWND MakeTestWindow(int width, int height) {
   return window;
 }
 
-std::string ReadLog() {
-  std::string text;
-  FILE* in = std::fopen("Log.txt", "rb");
-  if (!in) return text;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) text.append(buffer, n);
-  std::fclose(in);
-  return text;
-}
+std::string ReadLog() { return ReadFileText("Log.txt"); }
 
 int CountInLog(const std::string& text, size_t from) {
   const std::string log = ReadLog();

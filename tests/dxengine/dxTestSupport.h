@@ -21,7 +21,7 @@ constexpr int kSize = 64;
 // A small visible test window of the given client size (destroyed by the caller).
 HWND MakeTestWindow(int width, int height);
 
-// The text of "Log.txt" in the working directory.
+// The text of "Log.txt" in the working directory, with "\n" line ends.
 std::string ReadLog();
 // The number of times `text` occurs in the log after `from` characters.
 int CountInLog(const std::string& text, size_t from);
