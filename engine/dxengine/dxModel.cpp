@@ -14,6 +14,12 @@ namespace {
 
 const double kPi = 3.141592653589793;
 
+// The first error the 3DS toolkit recorded.
+const char* ToolkitError() {
+  const char* message = ErrorList3ds().entries[0].message;
+  return message ? message : ErrorText3ds(ERR_READING_FILE);
+}
+
 // Arrays sized by the caller's data: a failed allocation is reported, not
 // thrown.
 template <typename T>
@@ -113,10 +119,14 @@ void DXModel::Load3DS(const char* path) {
     return;
   }
   DatabaseRead3ds(file, database);
-  if (DatabaseKind3ds(database) != DB_MESH_FILE) {
+  if (ErrorRaised3ds() || DatabaseKind3ds(database) != DB_MESH_FILE) {
+    const bool unreadable = ErrorRaised3ds();
     DatabaseRelease3ds(&database);
     FileClose3ds(file);
-    LOG_REPORT(this, E_ERROR, "Can only load mesh 3ds files!");
+    if (unreadable)
+      LOG_REPORT(this, E_ERROR, "Could not read 3ds model %s: %s", path, ToolkitError());
+    else
+      LOG_REPORT(this, E_ERROR, "Can only load mesh 3ds files!");
     return;
   }
   namelist3ds* names = nullptr;
@@ -133,29 +143,34 @@ void DXModel::Load3DS(const char* path) {
   for (uint32_t i = 0; i < names->count; ++i) log->Write("list[%u]=%s", i, names->names[i]);
 
   meshes.clear();
-  for (uint32_t i = 0; i < names->count; ++i) {
+  bool complete = true;
+  for (uint32_t i = 0; i < names->count && complete; ++i) {
     meshrec3ds* record = nullptr;
     MeshRecordInit3ds(&record, 0, 0, 0);
     if (!record) {
       LOG_REPORT(this, E_NOMEM, "Out of memory!");
+      complete = false;
       break;
     }
     MeshByIndex3ds(database, static_cast<int>(i), &record);
-    log->Write("mesh #%u", i);
-    log->Write("3ds mesh name:%s", record->name);
-    log->Write("nVertices: %d\nnTextVerts:%d\nnFaces:%d", record->vertexCount,
-               record->texCoordCount, record->faceCount);
-    AddMesh3ds(*record, names->names[i]);
+    if (ErrorRaised3ds()) {
+      // A refused object stops the toolkit: it and the ones after it are
+      // missing.
+      LOG_REPORT(this, E_ERROR, "Could not read 3ds model %s: %s", path, ToolkitError());
+      complete = false;
+    } else {
+      log->Write("mesh #%u", i);
+      log->Write("3ds mesh name:%s", record->name);
+      log->Write("nVertices: %d\nnTextVerts:%d\nnFaces:%d", record->vertexCount,
+                 record->texCoordCount, record->faceCount);
+      AddMesh3ds(*record, names->names[i]);
+    }
     MeshRecordRelease3ds(&record);
   }
   NameListRelease3ds(&names);
   DatabaseRelease3ds(&database);
   FileClose3ds(file);
-  if (ErrorRaised3ds()) {
-    LOG_REPORT(this, E_ERROR, "Could not read every mesh of %s: %s", path,
-               ErrorList3ds().entries[0].message);
-    return;
-  }
+  if (!complete) return;
   SetStatus(E_OK, "Succesfully Loaded %s", path);
 }
 
@@ -201,8 +216,10 @@ void DXModel::AddMesh3ds(const meshrec3ds& record, const char* name) {
       coords[2 * v] = record.texCoords[v].u;
       coords[2 * v + 1] = 1.0f - record.texCoords[v].v;
     } else {
-      coords[2 * v] = static_cast<float>(std::asin(normal.x) / kPi + 0.5);
-      coords[2 * v + 1] = static_cast<float>(std::asin(normal.y) / kPi + 0.5);
+      // A normalised component may come out a rounding step beyond 1.
+      coords[2 * v] = static_cast<float>(std::asin(std::clamp(normal.x, -1.0f, 1.0f)) / kPi + 0.5);
+      coords[2 * v + 1] =
+          static_cast<float>(std::asin(std::clamp(normal.y, -1.0f, 1.0f)) / kPi + 0.5);
     }
   }
 

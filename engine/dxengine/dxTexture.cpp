@@ -74,8 +74,19 @@ void DXTexture::Init(const char* filename, bool mip) {
   }
   name = filename;
   Release();
-  // Bitmap files are read once the bitmap loader is part of the build.
-  LOG_REPORT(this, E_NOSUP, "Failed to create texture!");
+  // Size from the file, opaque black as the colour key.
+  const HRESULT hr = D3DXCreateTextureFromFileExA(
+      device, filename, D3DX_DEFAULT, D3DX_DEFAULT, mipmap ? 0 : 1, 0, D3DFMT_X8R8G8B8,
+      D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0xFF000000, nullptr, nullptr, &texture);
+  if (FAILED(hr)) {
+    texture = nullptr;
+    LOG_REPORT(this, E_ERROR, "Failed to create texture!");
+    return;
+  }
+  LOG_WARNING(
+      "DXTexture::Init(char *filename)::This is a very lame function :: and is highly incomplete! "
+      "& unstable! need to fix that one day..");
+  if (ReadLevelZero(4)) SetStatus(E_OK);
 }
 
 void DXTexture::Apply(int stage, TextureOp op, AddressMode addressMode) {

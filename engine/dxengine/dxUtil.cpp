@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "image/dibImage.h"
+
 namespace {
 
 // Bytes per pixel of the formats a texture can be made in; 0 for others.
@@ -156,6 +158,37 @@ HRESULT DXCreateTextureFromRgb(IDirect3DDevice8* device, const unsigned char* rg
   }
   *texture = created;
   return D3D_OK;
+}
+
+HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, const char* fileName, UINT width,
+                                     UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
+                                     D3DPOOL pool, DWORD /*filter*/, DWORD /*mipFilter*/,
+                                     D3DCOLOR colourKey, D3DXIMAGE_INFO* sourceInfo,
+                                     PALETTEENTRY* /*palette*/, IDirect3DTexture8** texture) {
+  if (!device || !fileName || !texture) return D3DERR_INVALIDCALL;
+  *texture = nullptr;
+  // Failures are the caller's to report, through the result.
+  const bool showErrors = dibShowErrors;
+  dibShowErrors = false;
+  RgbImage* image = LoadDibImageA(fileName);
+  dibShowErrors = showErrors;
+  if (!image) return D3DXERR_INVALIDDATA;
+  const auto fileSize = [](UINT asked, int32_t actual) {
+    return asked == 0 || asked == D3DX_DEFAULT || asked == static_cast<UINT>(actual);
+  };
+  HRESULT hr = D3DERR_INVALIDCALL;
+  if (fileSize(width, image->width) && fileSize(height, image->height))
+    hr = DXCreateTextureFromRgb(device, image->pixels, image->width, image->height, mipLevels,
+                                usage, format, pool, colourKey, texture);
+  if (SUCCEEDED(hr) && sourceInfo) {
+    sourceInfo->Width = static_cast<UINT>(image->width);
+    sourceInfo->Height = static_cast<UINT>(image->height);
+    sourceInfo->Depth = 1;
+    sourceInfo->MipLevels = 1;
+    sourceInfo->Format = D3DFMT_R8G8B8;
+  }
+  FreeRgbImage(image);
+  return hr;
 }
 
 D3DMATRIX* D3DXMatrixMultiply(D3DMATRIX* out, const D3DMATRIX* a, const D3DMATRIX* b) {

@@ -9,6 +9,18 @@
 
 // "Take it from the file" (sizes) or "the default" (mip levels, filters).
 constexpr UINT D3DX_DEFAULT = 0xFFFFFFFFu;
+// The source file is not an image that can be read.
+constexpr HRESULT D3DXERR_INVALIDDATA = static_cast<HRESULT>(0x88760B59u);
+
+// What the source image was, filled when a caller asks for it. Format is
+// R8G8B8, what the bitmap loader delivers, whatever the file's own depth.
+struct D3DXIMAGE_INFO {
+  UINT Width;
+  UINT Height;
+  UINT Depth;
+  UINT MipLevels;
+  D3DFORMAT Format;
+};
 
 // Creates a texture from 24-bit pixels in memory: width x height (red,
 // green, blue) triples, rows without padding, the bottom row first (the
@@ -24,6 +36,19 @@ constexpr UINT D3DX_DEFAULT = 0xFFFFFFFFu;
 HRESULT DXCreateTextureFromRgb(IDirect3DDevice8* device, const unsigned char* rgb, int width,
                                int height, UINT mipLevels, DWORD usage, D3DFORMAT format,
                                D3DPOOL pool, D3DCOLOR colourKey, IDirect3DTexture8** texture);
+
+// Creates a texture from a Windows bitmap file, read by the bitmap loader
+// without its message boxes. width and height: D3DX_DEFAULT (or 0) takes the
+// file's size; any other size must equal it (no scaling is done), else
+// D3DERR_INVALIDCALL. The other arguments are those of
+// DXCreateTextureFromRgb; filter and mipFilter are accepted and not
+// interpreted, and the palette is not filled, as no palettised format is
+// made. A file the loader cannot read gives D3DXERR_INVALIDDATA.
+HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, const char* fileName, UINT width,
+                                     UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
+                                     D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                                     D3DCOLOR colourKey, D3DXIMAGE_INFO* sourceInfo,
+                                     PALETTEENTRY* palette, IDirect3DTexture8** texture);
 
 // out = a * b; out may be a or b.
 D3DMATRIX* D3DXMatrixMultiply(D3DMATRIX* out, const D3DMATRIX* a, const D3DMATRIX* b);

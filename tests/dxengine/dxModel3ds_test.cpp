@@ -124,7 +124,7 @@ TEST_F(DXModel3ds, BrokenObjectsAreLeftOut) {
   EXPECT_EQ(model.MeshCount(), 0);
   EXPECT_EQ(CountInLog("flat: no faces to draw", logStart), 1);
   EXPECT_EQ(model.status, E_ERROR);
-  EXPECT_EQ(model.message.rfind("Could not read every mesh of broken.3ds: ERR_INVALID_CHUNK", 0), 0u)
+  EXPECT_EQ(model.message.rfind("Could not read 3ds model broken.3ds: ERR_INVALID_CHUNK", 0), 0u)
       << model.message;
   model.Render();
 

@@ -1,7 +1,12 @@
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "dxTestSupport.h"
 #include "dxengine/dxUtil.h"
+#include "image/bmpBuilder.h"
+#include "image/dibImage.h"
+#include "image/messageBoxCatcher.h"
 
 namespace {
 
@@ -273,6 +278,137 @@ TEST_F(DXTextureTest, FromRgbPixelsWithMipChainAndDefaultPool) {
   EXPECT_EQ(pixels[32 * kSize + 56], 0xFFFFFFu);
   Device()->SetTexture(0, nullptr);
   texture->Release();
+}
+
+// A 24-bit bitmap file of w x h pixels given top row first as 0xRRGGBB.
+void WriteBitmap(const char* path, int w, int h, const std::vector<uint32_t>& topFirst) {
+  BmpSpec spec;
+  spec.width = w;
+  spec.height = h;
+  for (int y = h - 1; y >= 0; --y) {
+    for (int x = 0; x < w; ++x) {
+      const uint32_t rgb = topFirst[static_cast<size_t>(y) * w + x];
+      spec.pixels.push_back(static_cast<uint8_t>(rgb));
+      spec.pixels.push_back(static_cast<uint8_t>(rgb >> 8));
+      spec.pixels.push_back(static_cast<uint8_t>(rgb >> 16));
+    }
+    while (spec.pixels.size() % 4) spec.pixels.push_back(0);
+  }
+  const std::vector<uint8_t> bytes = BuildBmp(spec);
+  FILE* out = std::fopen(path, "wb");
+  ASSERT_NE(out, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), out);
+  std::fclose(out);
+}
+
+// Level 0 of a 32-bit texture, row by row from the top.
+std::vector<uint32_t> Texels(IDirect3DTexture8* texture) {
+  std::vector<uint32_t> texels;
+  D3DSURFACE_DESC desc;
+  D3DLOCKED_RECT locked;
+  texture->GetLevelDesc(0, &desc);
+  if (FAILED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) return texels;
+  for (UINT y = 0; y < desc.Height; ++y)
+    for (UINT x = 0; x < desc.Width; ++x)
+      texels.push_back(
+          reinterpret_cast<const uint32_t*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch)[x]);
+  texture->UnlockRect(0);
+  return texels;
+}
+
+TEST_F(DXTextureTest, InitFromBitmapFile) {
+  WriteBitmap("texture.bmp", 3, 2, {kRed, 0x000000, kGreen, kBlue, kWhite, 0x102030});
+  const size_t logStart = ReadLog().size();
+  DXTexture texture;
+  texture.Init("texture.bmp", false);
+  ASSERT_EQ(texture.status, E_OK) << texture.message;
+  EXPECT_EQ(texture.name, "texture.bmp");
+  EXPECT_EQ(CountInLog("WARNING [engine/dxengine/dxTexture.cpp:", logStart), 1);
+  EXPECT_EQ(CountInLog("DXTexture::Init->DXTexture::Init(char *filename)::This is a very lame "
+                       "function :: and is highly incomplete! & unstable! need to fix that one "
+                       "day..",
+                       logStart),
+            1);
+  D3DSURFACE_DESC desc;
+  texture.Texture8()->GetLevelDesc(0, &desc);
+  EXPECT_EQ(desc.Width, 3u);
+  EXPECT_EQ(desc.Height, 2u);
+  EXPECT_EQ(desc.Format, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(desc.Pool, D3DPOOL_MANAGED);
+  EXPECT_EQ(texture.Texture8()->GetLevelCount(), 1u);
+  std::vector<uint32_t> texels = Texels(texture.Texture8());
+  for (uint32_t& t : texels) t &= 0xFFFFFF;
+  EXPECT_EQ(texels, (std::vector<uint32_t>{kRed, 0x000000, kGreen, kBlue, kWhite, 0x102030}));
+
+  DXTexture mipmapped;
+  mipmapped.Init("texture.bmp", true);
+  ASSERT_EQ(mipmapped.status, E_OK) << mipmapped.message;
+  EXPECT_EQ(mipmapped.Texture8()->GetLevelCount(), 2u);
+}
+
+TEST_F(DXTextureTest, MissingBitmapIsReportedWithoutAMessageBox) {
+  MessageBoxCatcher boxes;
+  DXTexture texture;
+  texture.Init("no-such-texture.bmp", false);
+  EXPECT_EQ(texture.status, E_ERROR);
+  EXPECT_EQ(texture.message, "Failed to create texture!");
+  EXPECT_EQ(texture.name, "no-such-texture.bmp");
+  EXPECT_EQ(texture.Texture8(), nullptr);
+  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_TRUE(dibShowErrors);
+  // Binding nothing reports nothing.
+  texture.Apply(0, TOP_MODULATE, ADDRESS_WRAP);
+  EXPECT_EQ(texture.message, "Failed to create texture!");
+}
+
+TEST_F(DXTextureTest, CreateFromFileArguments) {
+  WriteBitmap("keyed.bmp", 2, 1, {0x000000, 0x0000FF});
+  IDirect3DTexture8* texture = nullptr;
+  D3DXIMAGE_INFO info = {};
+  ASSERT_EQ(D3DXCreateTextureFromFileExA(Device(), "keyed.bmp", 2, D3DX_DEFAULT, 1, 0,
+                                         D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_DEFAULT,
+                                         D3DX_DEFAULT, 0xFF000000, &info, nullptr, &texture),
+            D3D_OK);
+  EXPECT_EQ(info.Width, 2u);
+  EXPECT_EQ(info.Height, 1u);
+  // The colour key: opaque black became transparent black.
+  EXPECT_EQ(Texels(texture), (std::vector<uint32_t>{0x00000000, 0xFF0000FF}));
+  texture->Release();
+
+  // No scaling: a size other than the file's is refused.
+  EXPECT_EQ(D3DXCreateTextureFromFileExA(Device(), "keyed.bmp", 4, 1, 1, 0, D3DFMT_A8R8G8B8,
+                                         D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr,
+                                         nullptr, &texture),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(texture, nullptr);
+  MessageBoxCatcher boxes;
+  EXPECT_EQ(D3DXCreateTextureFromFileExA(Device(), "missing.bmp", D3DX_DEFAULT, D3DX_DEFAULT, 1, 0,
+                                         D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_DEFAULT,
+                                         D3DX_DEFAULT, 0, nullptr, nullptr, &texture),
+            D3DXERR_INVALIDDATA);
+  EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(DXTextureTest, RealBitmap) {
+  const char* path = "/usr/share/assimp/models/MD2/faerie2.bmp";
+  if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " is not installed";
+  // The size, from the file's own header.
+  FILE* in = std::fopen(path, "rb");
+  ASSERT_NE(in, nullptr);
+  unsigned char header[26] = {};
+  ASSERT_EQ(std::fread(header, 1, sizeof header, in), sizeof header);
+  std::fclose(in);
+  int32_t width, height;
+  std::memcpy(&width, header + 18, 4);
+  std::memcpy(&height, header + 22, 4);
+
+  DXTexture texture;
+  texture.Init(path, false);
+  ASSERT_EQ(texture.status, E_OK) << texture.message;
+  D3DSURFACE_DESC desc;
+  texture.Texture8()->GetLevelDesc(0, &desc);
+  EXPECT_EQ(desc.Width, static_cast<UINT>(width));
+  EXPECT_EQ(desc.Height, static_cast<UINT>(height < 0 ? -height : height));
 }
 
 }  // namespace
