@@ -16,7 +16,7 @@ std::string LogLineWith(const std::string& text) {
 }
 
 TEST(DXEngineStartUp, DeviceInASmallWindow) {
-  HWND window = MakeTestWindow(kSize, kSize);
+  HWND window = TestWindow();
   ASSERT_NE(window, nullptr);
   auto* engine = new DXEngine();
   EXPECT_EQ(engine->status, E_UNINIT);
@@ -59,7 +59,6 @@ TEST(DXEngineStartUp, DeviceInASmallWindow) {
   delete engine;
   // Objects made later must not reach a deleted engine.
   EXPECT_EQ(DXEngine::Current(), nullptr);
-  DestroyWindow(window);
 }
 
 // The cursor's display counter, unchanged.
@@ -72,7 +71,7 @@ TEST(DXEngineStartUp, FullScreenHidesTheCursor) {
   // Full screen at the display's own size (the only mode a virtual display
   // offers).
   const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  HWND window = MakeTestWindow(width, height);
+  HWND window = ScreenWindow();
   const int before = CursorCount();
   {
     DXEngine engine;
@@ -90,7 +89,20 @@ TEST(DXEngineStartUp, FullScreenHidesTheCursor) {
     ASSERT_EQ(engine.status, E_OK) << engine.message;
     EXPECT_EQ(CursorCount(), before);
   }
-  DestroyWindow(window);
+}
+
+TEST(DXEngineStartUp, RefusedDeviceIsNamed) {
+  // A full-screen size the display does not offer.
+  HWND window = TestWindow();
+  const int before = CursorCount();
+  DXEngine engine;
+  engine.WinInit(333, 222, 32, true, window);
+  ShowCursor(TRUE);
+  EXPECT_EQ(engine.status, E_ERROR);
+  EXPECT_EQ(engine.message.rfind("Could not create device:", 0), 0u) << engine.message;
+  EXPECT_NE(engine.message, "Could not create device:Unkown DirectX Error.");
+  EXPECT_EQ(engine.Device(), nullptr);
+  EXPECT_EQ(CursorCount(), before);
 }
 
 TEST(DXEngineStartUp, NullWindowIsAnError) {
@@ -113,7 +125,7 @@ TEST(DXEngineStartUp, NullWindowIsAnError) {
 }
 
 TEST(DXEngineStartUp, MissingLibraryOrEntryPointIsAnError) {
-  HWND window = MakeTestWindow(kSize, kSize);
+  HWND window = TestWindow();
   const char* const saved = DXEngine::libraryName;
   {
     DXEngine::libraryName = "shoalgen-no-such-library.dll";
@@ -131,7 +143,6 @@ TEST(DXEngineStartUp, MissingLibraryOrEntryPointIsAnError) {
     EXPECT_EQ(engine.Device(), nullptr);
   }
   DXEngine::libraryName = saved;
-  DestroyWindow(window);
 }
 
 TEST(DXEngineStartUp, CreateOpensItsOwnWindowAndDestructionClosesIt) {
@@ -150,7 +161,7 @@ TEST(DXEngineStartUp, CreateOpensItsOwnWindowAndDestructionClosesIt) {
 }
 
 TEST(DXEngineStartUp, DestructionReleasesEveryDirect3DObject) {
-  HWND window = MakeTestWindow(kSize, kSize);
+  HWND window = TestWindow();
   auto* engine = new DXEngine();
   engine->WinInit(kSize, kSize, 32, false, window);
   ASSERT_EQ(engine->status, E_OK) << engine->message;
@@ -182,7 +193,6 @@ TEST(DXEngineStartUp, DestructionReleasesEveryDirect3DObject) {
   delete engine;
   // Only this test's own reference is left.
   EXPECT_EQ(device->Release(), 0u);
-  DestroyWindow(window);
 }
 
 // Render states and matrices set through the interface, read back from the

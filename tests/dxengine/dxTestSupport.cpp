@@ -26,9 +26,7 @@ D3DMATRIX IdentityMatrix() {
   return m;
 }
 
-}  // namespace
-
-HWND MakeTestWindow(int width, int height) {
+HWND MakeWindow(int width, int height) {
   RegisterTestClass();
   RECT frame = {0, 0, width, height};
   AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
@@ -36,6 +34,18 @@ HWND MakeTestWindow(int width, int height) {
                                 frame.right - frame.left, frame.bottom - frame.top, nullptr,
                                 nullptr, GetModuleHandleA(nullptr), nullptr);
   if (window) ShowWindow(window, SW_SHOWNOACTIVATE);
+  return window;
+}
+
+}  // namespace
+
+HWND TestWindow() {
+  static HWND window = MakeWindow(kSize, kSize);
+  return window;
+}
+
+HWND ScreenWindow() {
+  static HWND window = MakeWindow(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   return window;
 }
 
@@ -62,20 +72,16 @@ bool Near(uint32_t a, uint32_t b, int tolerance) {
   return true;
 }
 
-HWND DXRenderTest::window = nullptr;
 DXEngine* DXRenderTest::engine = nullptr;
 
 void DXRenderTest::SetUpTestSuite() {
-  window = MakeTestWindow(kSize, kSize);
   engine = new DXEngine();
-  engine->WinInit(kSize, kSize, 32, false, window);
+  engine->WinInit(kSize, kSize, 32, false, TestWindow());
 }
 
 void DXRenderTest::TearDownTestSuite() {
   delete engine;
   engine = nullptr;
-  DestroyWindow(window);
-  window = nullptr;
 }
 
 void DXRenderTest::SetUp() {

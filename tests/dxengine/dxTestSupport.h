@@ -18,8 +18,11 @@
 // Back-buffer size of the test engines.
 constexpr int kSize = 64;
 
-// A small visible test window of the given client size (destroyed by the caller).
-HWND MakeTestWindow(int width, int height);
+// The test program's window of 64 x 64 pixels, made on first use and kept:
+// under Wine without a window manager, closing a window costs seconds.
+HWND TestWindow();
+// A window of the display's size, likewise kept.
+HWND ScreenWindow();
 
 // The text of "Log.txt" in the working directory, with "\n" line ends.
 std::string ReadLog();
@@ -60,7 +63,6 @@ class DXRenderTest : public ::testing::Test {
   // 0xRRGGBB values.
   static std::unique_ptr<DXTexture> MakeTexture(int w, int h, const std::vector<uint32_t>& texels);
 
-  static HWND window;
   static DXEngine* engine;
   bool inScene = false;
 };
