@@ -42,7 +42,6 @@ class DXMesh : public Mesh {
   bool HasIndexBuffer() const { return indexBuffer != nullptr; }
   // D3DFMT_INDEX16 or D3DFMT_INDEX32 (meaningful with an index buffer).
   D3DFORMAT IndexFormat() const { return indexFormat; }
-  const D3DMATRIX& World() const { return world; }
 
  private:
   void ReleaseBuffers();

@@ -65,7 +65,7 @@ void DXModel::CreatePlane(int columns, int rows, float width, float depth, int c
   auto coords = Allocate<float>(vertices * 2);
   auto triangles = Allocate<int>(indices);
   if (!positions || !normals || !coords || !triangles) {
-    LOG_REPORT(this, E_NOMEM, "Out of memory");
+    LOG_REPORT(this, E_ERROR, "Out of memory");
     return;
   }
   for (int i = 0; i < rows; ++i)
@@ -115,7 +115,7 @@ void DXModel::Load3DS(const char* path) {
   DatabaseInit3ds(&database);
   if (!database) {
     FileClose3ds(file);
-    LOG_REPORT(this, E_NOMEM, "Out of memory!");
+    LOG_REPORT(this, E_ERROR, "Out of memory!");
     return;
   }
   DatabaseRead3ds(file, database);
@@ -134,7 +134,7 @@ void DXModel::Load3DS(const char* path) {
   if (!names) {
     DatabaseRelease3ds(&database);
     FileClose3ds(file);
-    LOG_REPORT(this, E_NOMEM, "Out of memory!");
+    LOG_REPORT(this, E_ERROR, "Out of memory!");
     return;
   }
   Log* log = Log::Get();
@@ -148,7 +148,7 @@ void DXModel::Load3DS(const char* path) {
     meshrec3ds* record = nullptr;
     MeshRecordInit3ds(&record, 0, 0, 0);
     if (!record) {
-      LOG_REPORT(this, E_NOMEM, "Out of memory!");
+      LOG_REPORT(this, E_ERROR, "Out of memory!");
       complete = false;
       break;
     }

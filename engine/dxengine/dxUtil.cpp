@@ -93,7 +93,8 @@ Level HalveLevel(const Level& source) {
   return half;
 }
 
-// Writes every level of `texture` from `top`, halving as it goes down.
+// Writes every level of `texture`, starting with `level` for level 0 and
+// halving it on the way down.
 HRESULT FillLevels(IDirect3DTexture8* texture, D3DFORMAT format, Level level) {
   const int bytes = BytesPerPixel(format);
   const DWORD levels = texture->GetLevelCount();
