@@ -1,0 +1,352 @@
+#include "dxengine/dxMesh.h"
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+#include "core/log.h"
+#include "core/texture.h"
+#include "dxengine/dxEngine.h"
+#include "dxengine/dxUtil.h"
+#include "dxengine/dxVertexShader.h"
+
+namespace {
+
+DWORD FloatBits(float value) {
+  DWORD bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+D3DPRIMITIVETYPE PrimitiveFor(int32_t kind) {
+  switch (kind) {
+    case PRIM_LINELIST: return D3DPT_LINELIST;
+    case PRIM_LINESTRIP: return D3DPT_LINESTRIP;
+    case PRIM_TRIANGLESTRIP: return D3DPT_TRIANGLESTRIP;
+    case PRIM_TRIANGLEFAN: return D3DPT_TRIANGLEFAN;
+    case PRIM_TRIANGLELIST: return D3DPT_TRIANGLELIST;
+    default: return D3DPT_POINTLIST;  // points and point sprites
+  }
+}
+
+void SetPointSprites(IDirect3DDevice8* device, bool on) {
+  device->SetRenderState(D3DRS_POINTSPRITEENABLE, on);
+  device->SetRenderState(D3DRS_POINTSCALEENABLE, on);
+}
+
+}  // namespace
+
+DXMesh::DXMesh()
+    : engine(DXEngine::Current()),
+      device(engine ? engine->Device() : nullptr),
+      primitiveType(D3DPT_POINTLIST),
+      format(0),
+      stride(0),
+      vertexBuffer(nullptr),
+      indexBuffer(nullptr),
+      indexFormat(D3DFMT_INDEX16),
+      indicesValid(false),
+      hasWorld(false),
+      world(),
+      shader(nullptr) {}
+
+DXMesh::~DXMesh() {
+  ReleaseBuffers();
+  for (Texture*& texture : textures) texture = nullptr;
+}
+
+void DXMesh::ReleaseBuffers() {
+  if (vertexBuffer) vertexBuffer->Release();
+  if (indexBuffer) indexBuffer->Release();
+  vertexBuffer = nullptr;
+  indexBuffer = nullptr;
+  indicesValid = false;
+}
+
+int DXMesh::TexCoordSets() const {
+  if (texChannels[2]) return 3;
+  if (texChannels[1]) return 2;
+  if (texChannels[0]) return 1;
+  return 0;
+}
+
+int DXMesh::ColourOffset() const { return hasNormals ? 6 : 3; }
+
+int DXMesh::TexCoordOffset() const {
+  return ColourOffset() + (hasDiffuse ? 1 : 0) + (hasSpecular ? 1 : 0);
+}
+
+void DXMesh::Init(MeshDesc desc) {
+  LogScope scope("DXMesh::Init");
+  ReleaseBuffers();
+  primitive = desc.primitive;
+  hasNormals = desc.hasNormals;
+  hasDiffuse = desc.hasDiffuse;
+  hasSpecular = desc.hasSpecular;
+  for (int i = 0; i < kTextureStages; ++i) texChannels[i] = desc.texChannels[i];
+  vertexCount = desc.vertexCount;
+  indexCount = desc.indexCount;
+
+  static const DWORD kTexSets[] = {D3DFVF_TEX0, D3DFVF_TEX1, D3DFVF_TEX2, D3DFVF_TEX3};
+  format = D3DFVF_XYZ | kTexSets[TexCoordSets()];
+  stride = 12 + 8 * TexCoordSets();
+  if (hasNormals) format |= D3DFVF_NORMAL, stride += 12;
+  if (hasDiffuse) format |= D3DFVF_DIFFUSE, stride += 4;
+  if (hasSpecular) format |= D3DFVF_SPECULAR, stride += 4;
+
+  if (!device) {
+    LOG_REPORT(this, E_ERROR, "No Direct3D device");
+    return;
+  }
+  if (vertexCount < 0 || indexCount < 0 ||
+      static_cast<unsigned>(vertexCount) > UINT_MAX / stride ||
+      static_cast<unsigned>(indexCount) > UINT_MAX / 4) {
+    LOG_REPORT(this, E_ERROR, "Invalid mesh size: %d vertices, %d indices", vertexCount, indexCount);
+    return;
+  }
+
+  // 16-bit indices reach 65536 vertices; beyond that only 32-bit ones can
+  // address them, where the device has them.
+  indexFormat = D3DFMT_INDEX16;
+  if (indexCount > 0 && vertexCount > 0x10000) {
+    D3DCAPS8 caps;
+    if (FAILED(device->GetDeviceCaps(&caps)) ||
+        caps.MaxVertexIndex < static_cast<DWORD>(vertexCount - 1)) {
+      LOG_REPORT(this, E_ERROR, "Too many vertices (%d) for the device's indices", vertexCount);
+      return;
+    }
+    indexFormat = D3DFMT_INDEX32;
+  }
+
+  DWORD usage = D3DUSAGE_WRITEONLY;
+  if (primitive == PRIM_POINTSPRITE) usage |= D3DUSAGE_POINTS;
+  HRESULT hr = device->CreateVertexBuffer(vertexCount * stride, usage, format, D3DPOOL_MANAGED,
+                                          &vertexBuffer);
+  if (FAILED(hr)) {
+    vertexBuffer = nullptr;
+    LOG_REPORT(this, E_ERROR, "Could not construct custom vertex buffer hr:0x%lx",
+               static_cast<unsigned long>(hr));
+    return;
+  }
+  primitiveType = PrimitiveFor(primitive);
+
+  if (indexCount != 0) {
+    const UINT indexSize = indexFormat == D3DFMT_INDEX32 ? 4 : 2;
+    hr = device->CreateIndexBuffer(indexCount * indexSize, D3DUSAGE_WRITEONLY, indexFormat,
+                                   D3DPOOL_MANAGED, &indexBuffer);
+    if (FAILED(hr)) {
+      indexBuffer = nullptr;
+      LOG_REPORT(this, E_ERROR, "Could not construct index array hr:0x%lx",
+                 static_cast<unsigned long>(hr));
+      return;
+    }
+    BYTE* data = nullptr;
+    if (FAILED(indexBuffer->Lock(0, 0, &data, 0))) {
+      LOG_REPORT(this, E_ERROR, "Could not lock newly created indicies");
+      return;
+    }
+    indexBuffer->Unlock();
+  }
+
+  world = D3DMATRIX();
+  world._11 = world._22 = world._33 = world._44 = 1.0f;
+  hasWorld = true;
+  SetStatus(E_OK);
+}
+
+BYTE* DXMesh::LockVertices(bool asResult) {
+  if (!vertexBuffer) return nullptr;
+  BYTE* data = nullptr;
+  const HRESULT hr = vertexBuffer->Lock(0, 0, &data, 0);
+  if (FAILED(hr)) {
+    if (asResult)
+      LOG_REPORT(this, E_ERROR, "Could not lock custom vertex buffer hr:0x%lx",
+                 static_cast<unsigned long>(hr));
+    else
+      LOG_ERROR("Could not lock custom vertex buffer hr:0x%lx", static_cast<unsigned long>(hr));
+    return nullptr;
+  }
+  return data;
+}
+
+void DXMesh::WriteVertexWords(const float* values, int offset, int words,
+                              bool lockFailureAsResult) {
+  BYTE* data = LockVertices(lockFailureAsResult);
+  if (!data) return;
+  for (int i = 0; i < vertexCount; ++i)
+    std::memcpy(data + static_cast<size_t>(i) * stride + offset * 4, values + i * words, words * 4);
+  vertexBuffer->Unlock();
+}
+
+void DXMesh::WriteColours(const Colour* colours, int offset) {
+  BYTE* data = LockVertices(true);
+  if (!data) return;
+  for (int i = 0; i < vertexCount; ++i) {
+    Colour colour = colours[i];
+    colour.Pack();
+    std::memcpy(data + static_cast<size_t>(i) * stride + offset * 4, &colour.argb, 4);
+  }
+  vertexBuffer->Unlock();
+}
+
+void DXMesh::SetVertices(const float* xyz) { WriteVertexWords(xyz, 0, 3, false); }
+
+void DXMesh::SetNormals(const float* xyz) {
+  if (!hasNormals) {
+    LOG_REPORT(this, E_ERROR, "No normals set in the vertex type!");
+    return;
+  }
+  WriteVertexWords(xyz, 3, 3, false);
+}
+
+void DXMesh::SetDiffuse(const Colour* colours) {
+  if (!hasDiffuse) {
+    LOG_REPORT(this, E_ERROR, "No diffuse colours set in the vertex type!");
+    return;
+  }
+  WriteColours(colours, ColourOffset());
+}
+
+void DXMesh::SetSpecular(const Colour* colours) {
+  if (!hasSpecular) {
+    LOG_REPORT(this, E_ERROR, "No specular colours set in the vertex type!");
+    return;
+  }
+  WriteColours(colours, ColourOffset() + (hasDiffuse ? 1 : 0));
+}
+
+void DXMesh::SetTextureCoords(const float* uv, int channel) {
+  // Only the first three channels have a place in the vertex.
+  if (channel < 0 || channel >= TexCoordSets() || !texChannels[channel]) {
+    LOG_REPORT(this, E_ERROR, "No texture coordinates set in the vertex type!");
+    return;
+  }
+  WriteVertexWords(uv, TexCoordOffset() + 2 * channel, 2, true);
+}
+
+void DXMesh::SetIndices(const int* indices) {
+  if (!indexBuffer) return;
+  BYTE* data = nullptr;
+  if (FAILED(indexBuffer->Lock(0, 0, &data, 0))) {
+    LOG_REPORT(this, E_ERROR, "Could not lock newly created indicies");
+    return;
+  }
+  int outside = 0;
+  for (int i = 0; i < indexCount; ++i) {
+    DWORD stored;
+    if (indexFormat == D3DFMT_INDEX32) {
+      stored = static_cast<DWORD>(indices[i]);
+      std::memcpy(data + 4 * i, &stored, 4);
+    } else {
+      const WORD low = static_cast<WORD>(indices[i]);
+      std::memcpy(data + 2 * i, &low, 2);
+      stored = low;
+    }
+    if (stored >= static_cast<DWORD>(vertexCount)) ++outside;
+  }
+  indexBuffer->Unlock();
+  indicesValid = outside == 0;
+  if (outside)
+    LOG_REPORT(this, E_ERROR, "%d indices point past the %d vertices; the mesh is not drawn",
+               outside, vertexCount);
+}
+
+void DXMesh::SetTransform(float x, float y, float z, float a, float b, float c) {
+  if (!hasWorld) {
+    SetStatus(E_ERROR);
+    return;
+  }
+  const float ca = std::cos(a), sa = std::sin(a);
+  const float cb = std::cos(b), sb = std::sin(b);
+  const float cc = std::cos(c), sc = std::sin(c);
+  world._11 = ca * cc; world._12 = ca * sc * sb - sa * cb; world._13 = ca * sc * cb + sa * sb; world._14 = 0.0f;
+  world._21 = sa * cc; world._22 = sa * sc * sb + ca * cb; world._23 = sa * sc * cb - ca * sb; world._24 = 0.0f;
+  world._31 = -sc;     world._32 = cc * sb;                world._33 = cc * cb;                world._34 = 0.0f;
+  world._41 = x;       world._42 = y;                      world._43 = z;                      world._44 = 1.0f;
+}
+
+void DXMesh::Scale(float sx, float sy, float sz) {
+  for (int row = 0; row < 3; ++row) {
+    world.m[row][0] *= sx;
+    world.m[row][1] *= sy;
+    world.m[row][2] *= sz;
+  }
+  world._44 = 1.0f;
+}
+
+void DXMesh::SetVertexShader(VertexShader* vertexShader) { shader = vertexShader; }
+
+void DXMesh::Render() {
+  if (vertexCount == 0) {
+    LOG_REPORT(this, E_ERROR, "nVerts==0!");
+    return;
+  }
+  // A mesh whose Init or SetIndices failed has reported why and draws nothing.
+  if (!vertexBuffer || (primitiveType == D3DPT_TRIANGLELIST && indexBuffer && !indicesValid))
+    return;
+
+  const bool sprites = primitive == PRIM_POINTSPRITE;
+  if (sprites) {
+    SetPointSprites(device, true);
+    device->SetRenderState(D3DRS_POINTSIZE, FloatBits(0.05f));
+    device->SetRenderState(D3DRS_POINTSIZE_MIN, FloatBits(0.0f));
+    device->SetRenderState(D3DRS_POINTSIZE_MAX, FloatBits(64.0f));
+    device->SetRenderState(D3DRS_POINTSCALE_A, FloatBits(0.0f));
+    device->SetRenderState(D3DRS_POINTSCALE_B, FloatBits(0.0f));
+    device->SetRenderState(D3DRS_POINTSCALE_C, FloatBits(1.0f));
+  }
+
+  HRESULT hr = device->SetStreamSource(0, vertexBuffer, stride);
+  if (FAILED(hr))
+    LOG_REPORT(this, E_ERROR, "SetStreamSource:0x%lx, %s", static_cast<unsigned long>(hr),
+               DXErrorName(hr));
+
+  if (shader && engine) {
+    D3DMATRIX matrix;
+    D3DXMatrixMultiply(&matrix, &world, &engine->View());
+    D3DXMatrixMultiply(&matrix, &matrix, &engine->Projection());
+    D3DXMatrixTranspose(&matrix, &matrix);
+    device->SetVertexShaderConstant(0, &matrix, 4);
+    if (D3DXMatrixInverse(&matrix, nullptr, &world)) device->SetVertexShaderConstant(4, &matrix, 4);
+    shader->Apply();
+  } else {
+    hr = device->SetVertexShader(format);
+    if (FAILED(hr))
+      LOG_REPORT(this, E_ERROR, "SetVertexShader:0x%lx, %s", static_cast<unsigned long>(hr),
+                 DXErrorName(hr));
+  }
+
+  hr = device->SetTransform(D3DTS_WORLD, &world);
+  if (FAILED(hr))
+    LOG_REPORT(this, E_ERROR, "SetTransform:0x%lx, %s", static_cast<unsigned long>(hr),
+               DXErrorName(hr));
+
+  for (int stage = 0; stage < kTextureStages; ++stage)
+    if (textures[stage]) textures[stage]->Apply(stage, TOP_MODULATE, ADDRESS_WRAP);
+
+  int count = 0;
+  switch (primitiveType) {
+    case D3DPT_LINELIST: count = vertexCount / 2; break;
+    case D3DPT_LINESTRIP: count = vertexCount - 1; break;
+    case D3DPT_TRIANGLESTRIP:
+    case D3DPT_TRIANGLEFAN: count = vertexCount - 2; break;
+    case D3DPT_TRIANGLELIST: count = indexBuffer ? indexCount / 3 : vertexCount / 3; break;
+    default: count = vertexCount; break;
+  }
+  // Too few vertices for one primitive: nothing to draw.
+  if (count > 0) {
+    if (primitiveType == D3DPT_TRIANGLELIST && indexBuffer) {
+      if (FAILED(device->SetIndices(indexBuffer, 0))) LOG_REPORT(this, E_ERROR, "SetIndices failed");
+      hr = device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, vertexCount, 0, count);
+    } else {
+      if (primitiveType == D3DPT_TRIANGLELIST) LOG_TRACE("No Index Buffer! (did you want this?)");
+      hr = device->DrawPrimitive(primitiveType, 0, count);
+    }
+    if (FAILED(hr))
+      LOG_REPORT(this, E_ERROR, "DrawPrimitiveFailed hr=0x%lx [%d] (%s)",
+                 static_cast<unsigned long>(hr), static_cast<int>(hr & 0xFFFF), DXErrorName(hr));
+  }
+
+  if (sprites) SetPointSprites(device, false);
+  device->SetStreamSource(0, nullptr, 0);
+}

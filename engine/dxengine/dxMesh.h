@@ -1,0 +1,70 @@
+#pragma once
+
+#include <windows.h>
+#include <d3d8.h>
+
+#include "core/mesh.h"
+
+class DXEngine;
+
+// The Direct3D 8 mesh: one managed vertex buffer in a flexible vertex format
+// built from the MeshDesc (position, then normal, diffuse, specular and up to
+// three texture-coordinate sets), an optional index buffer, a world matrix
+// and the textures attached to stages 0 to 7. It draws on the device of the
+// engine that was current when it was made.
+//
+// Indices are 16-bit, stored modulo 65536. A mesh of more than 65536
+// vertices gets 32-bit indices where the device can draw them and is refused
+// otherwise. Indices that point past the vertices are reported and the mesh
+// is not drawn until they are replaced.
+class DXMesh : public Mesh {
+ public:
+  DXMesh();
+  ~DXMesh() override;
+
+  void Init(MeshDesc desc) override;
+  void SetVertices(const float* xyz) override;
+  void SetDiffuse(const Colour* colours) override;
+  void SetSpecular(const Colour* colours) override;
+  void SetNormals(const float* xyz) override;
+  void SetIndices(const int* indices) override;
+  void Render() override;
+  void SetTextureCoords(const float* uv, int channel) override;
+  void SetTransform(float x, float y, float z, float a, float b, float c) override;
+  void SetVertexShader(VertexShader* shader) override;
+
+  // Scales the world matrix's output axes: column 0 by sx, 1 by sy, 2 by sz
+  // (rotation rows only; the translation stays).
+  void Scale(float sx, float sy, float sz);
+
+  DWORD VertexFormat() const { return format; }
+  UINT Stride() const { return stride; }
+  bool HasIndexBuffer() const { return indexBuffer != nullptr; }
+  // D3DFMT_INDEX16 or D3DFMT_INDEX32 (meaningful with an index buffer).
+  D3DFORMAT IndexFormat() const { return indexFormat; }
+
+ private:
+  void ReleaseBuffers();
+  // Locks the whole vertex buffer; null (after the entry the caller names)
+  // when it cannot.
+  BYTE* LockVertices(bool asResult);
+  // Writes `words` floats a vertex from `values` at word `offset` of each.
+  void WriteVertexWords(const float* values, int offset, int words, bool lockFailureAsResult);
+  void WriteColours(const Colour* colours, int offset);
+  int ColourOffset() const;      // word of the diffuse colour
+  int TexCoordOffset() const;    // word of texture set 0
+  int TexCoordSets() const;
+
+  DXEngine* engine;
+  IDirect3DDevice8* device;
+  D3DPRIMITIVETYPE primitiveType;
+  DWORD format;
+  UINT stride;
+  IDirect3DVertexBuffer8* vertexBuffer;
+  IDirect3DIndexBuffer8* indexBuffer;
+  D3DFORMAT indexFormat;
+  bool indicesValid;
+  bool hasWorld;
+  D3DMATRIX world;
+  VertexShader* shader;
+};
