@@ -15,6 +15,10 @@ int Rand() {
 
 void ResetRandom() { state = 1; }
 
+uint32_t RandomState() { return state; }
+
+void SetRandomState(uint32_t value) { state = value; }
+
 double RandomUnitExact() { return static_cast<double>(Rand()) * kUnitScale; }
 
 float RandomUnit() { return static_cast<float>(RandomUnitExact()); }

@@ -1,0 +1,97 @@
+// Runs the shoalsim binary as a user would and checks what it writes.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/tempDir.h"
+
+using ::testing::HasSubstr;
+
+namespace {
+struct SimResult {
+  int status;
+  std::string err;
+};
+
+class ShoalsimTest : public ::testing::Test {
+ protected:
+  ShoalsimTest() : dir_(::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
+
+  SimResult Sim(const std::string& args) {
+    const std::string command = std::string(SHOALSIM_PATH) + " " + args + " 2>stderr.txt";
+    const int raw = std::system(command.c_str());
+    return {WEXITSTATUS(raw), ReadFileText("stderr.txt")};
+  }
+  std::vector<std::string> Lines(const std::string& file) {
+    std::istringstream in(ReadFileText(file));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  ScopedWorkDir dir_;
+};
+}  // namespace
+
+TEST_F(ShoalsimTest, TraceLinesHaveTheDocumentedShape) {
+  const SimResult run = Sim("--min-food 3 --min-fish1 2 --min-fish2 1 --min-fish3 1 --frames 4 "
+                      "--trace-every 2 --trace t.jsonl");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto lines = Lines("t.jsonl");
+  ASSERT_EQ(lines.size(), 3u);  // frames 0, 2, 4
+  const std::string number = R"(-?[0-9.]+(e[-+][0-9]+)?)";
+  const std::string fish = "\\[(" + number + ",){5}[01],[01],[01](,[0-9]{1,3}){5}\\]";
+  const std::string food = "\\[" + number + "," + number + "," + number + "\\]";
+  const std::regex shape("\\{\"frame\":[0-9]+,\"simTime\":" + number + ",\"food\":\\[(" + food +
+                         "(," + food + ")*)?\\],\"fish1\":\\[(" + fish + "(," + fish +
+                         ")*)?\\],\"fish2\":\\[(" + fish + "(," + fish + ")*)?\\],\"fish3\":\\[(" +
+                         fish + "(," + fish + ")*)?\\]\\}");
+  for (const std::string& line : lines) EXPECT_TRUE(std::regex_match(line, shape)) << line;
+  EXPECT_EQ(lines[0].rfind("{\"frame\":0,\"simTime\":0,\"food\":[[", 0), 0u);
+  EXPECT_EQ(lines[1].rfind("{\"frame\":2,\"simTime\":0.0160000008,", 0), 0u);
+  // Five food items (1.5 x 3 rounded up), fish 2, 1, 1 at the start.
+  EXPECT_EQ(std::count(lines[0].begin(), lines[0].end(), '['), 1 + 5 + 3 + 2 + 1 + 1);
+}
+
+TEST_F(ShoalsimTest, RunsAreRepeatableAndStatsCountEveryTracedFrame) {
+  ASSERT_EQ(Sim("--rules shoalgen2 --frames 300 --trace a.jsonl --stats a.csv").status, 0);
+  ASSERT_EQ(Sim("--rules shoalgen2 --frames 300 --trace b.jsonl").status, 0);
+  EXPECT_EQ(ReadFileText("a.jsonl"), ReadFileText("b.jsonl"));
+  const auto rows = Lines("a.csv");
+  ASSERT_EQ(rows.size(), 1u + 301u * 3u);
+  EXPECT_EQ(rows[0],
+            "frame,simTime,species,count,infants,ready,dead,births,meanCohesion,meanAlignment,"
+            "meanFlee,meanPrey,meanMate");
+  EXPECT_EQ(rows[1].rfind("0,0,1,50,17,0,0,0,", 0), 0u);
+}
+
+TEST_F(ShoalsimTest, ChartIsDrawn) {
+  ASSERT_EQ(Sim("--frames 50 --plot chart.svg").status, 0);
+  EXPECT_THAT(ReadFileText("chart.svg"), HasSubstr("<svg"));
+}
+
+TEST_F(ShoalsimTest, BadArgumentsGiveUsageAndWriteNothing) {
+  const char* bad[] = {"--rules shoalgen3", "--frames -1", "--trace-every 0", "--min-food x",
+                       "--mutation-percent 101", "--plot chart.gif", "--bogus", "stray"};
+  for (const char* args : bad) {
+    const SimResult run = Sim(std::string(args) + " --trace t.jsonl --stats s.csv");
+    EXPECT_EQ(run.status, 2) << args;
+    EXPECT_THAT(run.err, HasSubstr("usage: shoalsim")) << args;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << args;
+    EXPECT_FALSE(std::filesystem::exists("t.jsonl")) << args;
+    EXPECT_FALSE(std::filesystem::exists("s.csv")) << args;
+  }
+  const SimResult unwritable = Sim("--frames 1 --trace no/such/folder/t.jsonl");
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_THAT(unwritable.err, HasSubstr("no/such/folder/t.jsonl"));
+}
