@@ -10,7 +10,7 @@ JOBS   ?= $(shell nproc)
 OUT    := out
 CMAKE_FLAGS := -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all setup native asan win64 test test-native test-asan test-win64 fuzz sim bench demo clean
+.PHONY: all setup native asan win64 assets test test-native test-asan test-win64 fuzz sim bench demo clean
 
 all: native win64
 
@@ -31,6 +31,12 @@ win64: setup
 	cmake -S . -B $(WIN) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 	cmake --build $(WIN) -j $(JOBS)
 
+# The demonstration's models and textures, written by the native makeassets
+# into the Windows build's run folder (the native build also writes them to
+# build/native/assets for its tests).
+assets: native
+	$(NATIVE)/bin/makeassets $(WIN)/run
+
 test: test-native test-asan test-win64
 
 test-native: native
@@ -41,13 +47,15 @@ test-asan: asan
 	  ctest --output-on-failure -j $(JOBS)
 
 # Explores each fuzz target for FUZZ_SECONDS; new inputs go to
-# build/native-asan/corpus, the seed corpus stays as it is.
+# build/native-asan/corpus, the seed corpus stays as it is. The readers log
+# every refused input, so the fuzzers run where "Log.txt" goes nowhere.
 fuzz: asan
+	@mkdir -p $(ASAN)/fuzzrun && ln -sf /dev/null $(ASAN)/fuzzrun/Log.txt
 	@while IFS='=' read -r name corpus; do \
 	  [ -n "$$name" ] || continue; \
 	  mkdir -p $(ASAN)/corpus/$$name; \
 	  echo "fuzz: $$name for $(FUZZ_SECONDS) s"; \
-	  $(ASAN)/bin/$$name -max_total_time=$(FUZZ_SECONDS) $(ASAN)/corpus/$$name $$corpus || exit 1; \
+	  (cd $(ASAN)/fuzzrun && ../bin/$$name -max_total_time=$(FUZZ_SECONDS) ../corpus/$$name $$corpus) || exit 1; \
 	done < $(ASAN)/fuzzers.txt
 
 test-win64: win64

@@ -53,14 +53,14 @@ TEST(Camera, AdvanceMovesAlongTheViewDirection) {
 TEST(Camera, RotateTurnsTheViewPointAboutTheEye) {
   Camera camera;
   camera.Place(Vec3(1, 0, 1), Vec3(1, 0, 0), Vec3(0, 1, 0));
-  camera.Rotate(static_cast<float>(M_PI / 2), 0, 1, 0);
+  camera.Rotate(1.5707963f, 0, 1, 0);
   // (0,0,-1) turned a quarter about +y is (-1,0,0).
   ExpectVec(camera.view, 0, 0, 1);
   ExpectVec(camera.position, 1, 0, 1);
   // The axis is used as given: a doubled axis does not give the same turn.
   Camera other;
   other.Place(Vec3(0, 0, 0), Vec3(0, 1, 0), Vec3(1, 0, 0));
-  other.Rotate(static_cast<float>(M_PI), 0, 2, 0);
+  other.Rotate(3.14159265f, 0, 2, 0);
   ExpectVec(other.view, 0, 7, 0);  // c + t*y*y = -1 + 2*4
 }
 

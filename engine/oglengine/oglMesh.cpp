@@ -1,0 +1,287 @@
+#include "oglengine/oglMesh.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/log.h"
+#include "core/texture.h"
+#include "oglengine/oglEngine.h"
+
+namespace {
+
+// Zeroed storage for `count` elements; never null for a count of 0.
+template <typename T>
+T* AllocArray(int32_t count, int perElement = 1) {
+  const size_t n = static_cast<size_t>(count > 0 ? count : 1) * static_cast<size_t>(perElement);
+  return static_cast<T*>(std::calloc(n, sizeof(T)));
+}
+
+const float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+}  // namespace
+
+OpenGLMesh::OpenGLMesh()
+    : mode(GL_TRIANGLES),
+      positions(nullptr),
+      normals(nullptr),
+      colours(nullptr),
+      texCoords(),
+      indices(nullptr),
+      indicesSet(false),
+      interleaved(nullptr),
+      format(0),
+      stride(0) {
+  std::memcpy(world, kIdentity, sizeof world);
+}
+
+OpenGLMesh::~OpenGLMesh() { FreeArrays(); }
+
+void OpenGLMesh::FreeArrays() {
+  std::free(positions);
+  std::free(normals);
+  std::free(colours);
+  for (float*& channel : texCoords) {
+    std::free(channel);
+    channel = nullptr;
+  }
+  std::free(indices);
+  std::free(interleaved);
+  positions = normals = colours = interleaved = nullptr;
+  indices = nullptr;
+  indicesSet = false;
+}
+
+void OpenGLMesh::Init(MeshDesc desc) {
+  LogScope scope("OpenGLMesh::Init");
+  FreeArrays();  // a second Init starts afresh
+  primitive = desc.primitive;
+  hasNormals = desc.hasNormals;
+  hasDiffuse = desc.hasDiffuse;
+  hasSpecular = desc.hasSpecular;
+  std::memcpy(texChannels, desc.texChannels, sizeof texChannels);
+  vertexCount = desc.vertexCount;
+  indexCount = desc.indexCount;
+  format = 0;
+  stride = 0;
+
+  switch (primitive) {
+    case PRIM_POINTLIST:
+      mode = GL_POINTS;
+      break;
+    case PRIM_LINELIST:
+      mode = GL_LINES;
+      break;
+    case PRIM_LINESTRIP:
+      mode = GL_LINE_STRIP;
+      break;
+    case PRIM_TRIANGLESTRIP:
+      mode = GL_TRIANGLE_STRIP;
+      break;
+    case PRIM_TRIANGLEFAN:
+      mode = GL_TRIANGLE_FAN;
+      break;
+    case PRIM_TRIANGLELIST:
+      mode = GL_TRIANGLES;
+      break;
+    default:
+      LOG_REPORT(this, E_NOSUP, "RenderType is unsupported");
+      return;
+  }
+  if (vertexCount < 0 || indexCount < 0) {
+    vertexCount = indexCount = 0;
+    LOG_REPORT(this, E_ERROR, "Negative vertex or index count");
+    return;
+  }
+
+  positions = AllocArray<float>(vertexCount, 3);
+  if (!positions) {
+    LOG_REPORT(this, E_NOMEM, "Not enough memory to allocate vertex's for mesh");
+    return;
+  }
+  indices = AllocArray<GLuint>(indexCount);
+  if (!indices) {
+    LOG_REPORT(this, E_NOMEM, "Not enough memory to allocate indicies for mesh");
+    return;
+  }
+
+  if (indexCount != 0) {
+    if (primitive != PRIM_LINELIST && primitive != PRIM_TRIANGLELIST) {
+      LOG_REPORT(this, E_ERROR, "Can not support indices with no linelist or no triangle list");
+      return;
+    }
+    const bool texture = texChannels[0];
+    if (hasDiffuse && hasNormals) {
+      if (!texture) {
+        LOG_REPORT(this, E_NOSUP, "Invalid gl format! [col,norm,no tex]");
+        return;
+      }
+      LOG_WARNING("Setting to diffuse=4 colors.");
+      format = GL_T2F_C4F_N3F_V3F;
+      stride = 12;
+    } else if (hasDiffuse) {
+      format = texture ? GL_T2F_C3F_V3F : GL_C3F_V3F;
+      stride = texture ? 8 : 6;
+    } else if (hasNormals) {
+      format = texture ? GL_T2F_N3F_V3F : GL_N3F_V3F;
+      stride = texture ? 8 : 6;
+    } else {
+      format = texture ? GL_T2F_V3F : GL_V3F;
+      stride = texture ? 5 : 3;
+    }
+    interleaved = AllocArray<float>(vertexCount, stride);
+    if (!interleaved) {
+      LOG_REPORT(this, E_NOMEM, "Out of memory for mdata");
+      return;
+    }
+  }
+  SetStatus(E_OK);
+}
+
+void OpenGLMesh::BuildMeshData() {
+  LogScope scope("OpenGLMesh::BuildMeshData");
+  if (indexCount == 0 || !interleaved) return;
+  // Packing waits until every component the format needs has been given.
+  if (!positions || (texChannels[0] && !texCoords[0]) || (hasDiffuse && !colours) ||
+      (hasNormals && !normals))
+    return;
+  const bool alpha = format == GL_T2F_C4F_N3F_V3F;
+  for (int32_t i = 0; i < vertexCount; ++i) {
+    float* record = interleaved + static_cast<size_t>(i) * stride;
+    if (texChannels[0]) {
+      *record++ = texCoords[0][2 * i];
+      *record++ = texCoords[0][2 * i + 1];
+    }
+    if (hasDiffuse) {
+      for (int k = 0; k < 3; ++k) *record++ = colours[3 * i + k];
+      if (alpha) *record++ = 1.0f;
+    }
+    if (hasNormals)
+      for (int k = 0; k < 3; ++k) *record++ = normals[3 * i + k];
+    for (int k = 0; k < 3; ++k) *record++ = positions[3 * i + k];
+  }
+}
+
+void OpenGLMesh::SetVertices(const float* xyz) {
+  if (!positions) return;  // Init failed
+  std::memcpy(positions, xyz, sizeof(float) * 3 * static_cast<size_t>(vertexCount));
+  BuildMeshData();
+}
+
+void OpenGLMesh::SetDiffuse(const Colour* diffuse) {
+  LogScope scope("OpenGLMesh::SetDiffuse");
+  if (!hasDiffuse) {
+    LOG_REPORT(this, E_ERROR, "Mesh not initialized with diffuse colors!");
+    return;
+  }
+  if (!colours) colours = AllocArray<float>(vertexCount, 3);
+  if (!colours) {
+    LOG_REPORT(this, E_NOMEM, "Not enough memory to create color values");
+    return;
+  }
+  for (int32_t i = 0; i < vertexCount; ++i) {
+    colours[3 * i] = diffuse[i].r;
+    colours[3 * i + 1] = diffuse[i].g;
+    colours[3 * i + 2] = diffuse[i].b;
+  }
+  BuildMeshData();
+}
+
+void OpenGLMesh::SetSpecular(const Colour*) {}
+
+void OpenGLMesh::SetNormals(const float* xyz) {
+  if (!normals) normals = AllocArray<float>(vertexCount, 3);
+  if (!normals) {
+    LOG_REPORT(this, E_NOMEM, "Could not construct normals!");
+    return;
+  }
+  std::memcpy(normals, xyz, sizeof(float) * 3 * static_cast<size_t>(vertexCount));
+  BuildMeshData();
+}
+
+void OpenGLMesh::SetIndices(const int* values) {
+  if (!indices) indices = AllocArray<GLuint>(indexCount);
+  if (!indices) {
+    LOG_REPORT(this, E_NOMEM, "Not enough memory to allocate indicies for mesh");
+    return;
+  }
+  // An index outside the vertices would make OpenGL read past the arrays.
+  for (int32_t i = 0; i < indexCount; ++i) {
+    if (values[i] < 0 || values[i] >= vertexCount) {
+      LOG_REPORT(this, E_ERROR, "Index %d = %d is outside the %d vertices", i, values[i],
+                 vertexCount);
+      indicesSet = false;
+      return;
+    }
+  }
+  for (int32_t i = 0; i < indexCount; ++i) indices[i] = static_cast<GLuint>(values[i]);
+  indicesSet = true;
+}
+
+void OpenGLMesh::SetTextureCoords(const float* uv, int channel) {
+  LogScope scope("OpenGLMesh::SetTextureCoords");
+  if (channel < 0 || channel >= kTextureStages || !texChannels[channel]) {
+    LOG_REPORT(this, E_ERROR, "Mesh not initialized with texture coordinate values for channel %d",
+               channel);
+    return;
+  }
+  if (!texCoords[channel]) texCoords[channel] = AllocArray<float>(vertexCount, 2);
+  if (!texCoords[channel]) {
+    LOG_REPORT(this, E_NOMEM, "Not enough memory to create texture coordinate values");
+    return;
+  }
+  std::memcpy(texCoords[channel], uv, sizeof(float) * 2 * static_cast<size_t>(vertexCount));
+  BuildMeshData();
+}
+
+void OpenGLMesh::SetTransform(float x, float y, float z, float a, float b, float c) {
+  const float ca = std::cos(a), sa = std::sin(a);
+  const float cb = std::cos(b), sb = std::sin(b);
+  const float cc = std::cos(c), sc = std::sin(c);
+  const float values[16] = {ca * cc, ca * sc * sb - sa * cb, ca * sc * cb + sa * sb, 0,
+                            sa * cc, sa * sc * sb + ca * cb, sa * sc * cb - ca * sb, 0,
+                            -sc,     cc * sb,                cc * cb,                0,
+                            x,       y,                      z,                      1};
+  std::memcpy(world, values, sizeof world);
+}
+
+void OpenGLMesh::Scale(float sx, float sy, float sz) {
+  for (int row = 0; row < 3; ++row) {
+    world[4 * row] *= sx;
+    world[4 * row + 1] *= sy;
+    world[4 * row + 2] *= sz;
+  }
+}
+
+void OpenGLMesh::SetVertexShader(VertexShader*) {}
+
+void OpenGLMesh::Render() {
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glMultMatrixf(world);
+  for (int stage = 0; stage < kTextureStages; ++stage)
+    if (textures[stage]) textures[stage]->Apply(stage, TOP_MODULATE, ADDRESS_WRAP);
+
+  if (indexCount != 0) {
+    if (interleaved && indicesSet) {
+      glInterleavedArrays(format, 0, interleaved);
+      glDrawElements(mode, indexCount, GL_UNSIGNED_INT, indices);
+    }
+  } else if (positions) {
+    glBegin(mode);
+    for (int32_t i = 0; i < vertexCount; ++i) {
+      if (hasDiffuse && colours) glColor3f(colours[3 * i], colours[3 * i + 1], colours[3 * i + 2]);
+      for (int channel = 0; channel < kTextureStages; ++channel) {
+        const float* uv = texCoords[channel];
+        if (!texChannels[channel] || !uv) continue;
+        if (glEntryPoints.multiTexCoord2f)
+          glEntryPoints.multiTexCoord2f(GL_TEXTURE0_ARB + channel, uv[2 * i], uv[2 * i + 1]);
+        else if (channel == 0)
+          glTexCoord2f(uv[2 * i], uv[2 * i + 1]);  // only unit 0 exists
+      }
+      glVertex3f(positions[3 * i], positions[3 * i + 1], positions[3 * i + 2]);
+    }
+    glEnd();
+  }
+  glPopMatrix();
+}

@@ -1,0 +1,143 @@
+#include "oglengine/oglMesh.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "glTestContext.h"
+#include "quadMesh.h"
+
+namespace {
+
+MeshDesc Desc(int32_t primitive, int32_t vertices, int32_t indices) {
+  MeshDesc desc = {};
+  desc.primitive = primitive;
+  desc.vertexCount = vertices;
+  desc.indexCount = indices;
+  return desc;
+}
+
+TEST(OpenGLMesh, RecordsArePackedOnceEveryComponentIsThere) {
+  OpenGLMesh mesh;
+  MeshDesc desc = Desc(PRIM_TRIANGLELIST, 2, 3);
+  desc.hasNormals = true;
+  desc.texChannels[0] = true;
+  mesh.Init(desc);
+  const float xyz[] = {1, 2, 3, 4, 5, 6};
+  const float normals[] = {0, 0, 1, 0, 1, 0};
+  const float uv[] = {0.25f, 0.75f, 0.5f, 1};
+  mesh.SetVertices(xyz);
+  mesh.SetNormals(normals);
+  // Without channel 0 nothing is packed yet.
+  const std::vector<float> empty(mesh.Interleaved(), mesh.Interleaved() + 16);
+  EXPECT_EQ(empty, std::vector<float>(16, 0.0f));
+  mesh.SetTextureCoords(uv, 0);
+  const std::vector<float> records(mesh.Interleaved(), mesh.Interleaved() + 16);
+  EXPECT_EQ(records, (std::vector<float>{0.25f, 0.75f, 0, 0, 1, 1, 2, 3,  //
+                                         0.5f, 1, 0, 1, 0, 4, 5, 6}));
+}
+
+TEST(OpenGLMesh, DiffuseWithNormalsAndTexturePacksFourColourFloats) {
+  OpenGLMesh mesh;
+  MeshDesc desc = Desc(PRIM_TRIANGLELIST, 1, 3);
+  desc.hasNormals = desc.hasDiffuse = true;
+  desc.texChannels[0] = true;
+  mesh.Init(desc);
+  const float xyz[] = {7, 8, 9};
+  const float normal[] = {0, 1, 0};
+  const float uv[] = {0.5f, 0.25f};
+  const Colour colour(0.1f, 0.2f, 0.3f, 0.0f);
+  mesh.SetVertices(xyz);
+  mesh.SetNormals(normal);
+  mesh.SetTextureCoords(uv, 0);
+  mesh.SetDiffuse(&colour);
+  const std::vector<float> record(mesh.Interleaved(), mesh.Interleaved() + 12);
+  EXPECT_EQ(record,
+            (std::vector<float>{0.5f, 0.25f, 0.1f, 0.2f, 0.3f, 1.0f, 0, 1, 0, 7, 8, 9}));
+}
+
+TEST(OpenGLMesh, RefusedDescriptionsAndSetters) {
+  OpenGLMesh colouredNormals;
+  MeshDesc desc = Desc(PRIM_TRIANGLELIST, 3, 3);
+  desc.hasDiffuse = desc.hasNormals = true;
+  colouredNormals.Init(desc);
+  EXPECT_EQ(colouredNormals.status, E_NOSUP);
+  EXPECT_EQ(colouredNormals.message, "Invalid gl format! [col,norm,no tex]");
+
+  OpenGLMesh strip;
+  strip.Init(Desc(PRIM_TRIANGLESTRIP, 4, 6));
+  EXPECT_EQ(strip.status, E_ERROR);
+  EXPECT_EQ(strip.message, "Can not support indices with no linelist or no triangle list");
+  OpenGLMesh unindexedStrip;
+  unindexedStrip.Init(Desc(PRIM_TRIANGLESTRIP, 4, 0));
+  EXPECT_EQ(unindexedStrip.status, E_OK);
+
+  OpenGLMesh sprites;
+  sprites.Init(Desc(PRIM_POINTSPRITE, 4, 0));
+  EXPECT_EQ(sprites.status, E_NOSUP);
+  EXPECT_EQ(sprites.message, "RenderType is unsupported");
+
+  OpenGLMesh mesh;
+  mesh.Init(Desc(PRIM_TRIANGLELIST, 3, 0));
+  const float uv[6] = {};
+  mesh.SetTextureCoords(uv, 3);
+  EXPECT_EQ(mesh.status, E_ERROR);
+  EXPECT_EQ(mesh.message, "Mesh not initialized with texture coordinate values for channel 3");
+  mesh.SetTextureCoords(uv, 8);  // no such channel: refused the same way
+  EXPECT_EQ(mesh.message, "Mesh not initialized with texture coordinate values for channel 8");
+  const Colour colours[3];
+  mesh.SetDiffuse(colours);
+  EXPECT_EQ(mesh.message, "Mesh not initialized with diffuse colors!");
+
+  OpenGLMesh negative;
+  negative.Init(Desc(PRIM_TRIANGLELIST, -3, 0));
+  EXPECT_EQ(negative.status, E_ERROR);
+  EXPECT_EQ(negative.vertexCount, 0);
+}
+
+TEST(OpenGLMesh, TransformPlacesTheDrawing) {
+  // Half size, moved right by a half: only the window's third quarter.
+  auto quad = MakeQuad(true, Colour(1, 1, 0, 1));
+  GlTestContext::Fresh();
+  quad->SetTransform(0.5f, 0, 0, 0, 0, 0);
+  quad->Scale(0.25f, 0.25f, 1);
+  quad->Render();
+  EXPECT_TRUE(Near(ReadPixel(40, 32), {255, 255, 0}));
+  EXPECT_TRUE(Near(ReadPixel(20, 32), {0, 0, 0}));
+  EXPECT_TRUE(Near(ReadPixel(60, 32), {0, 0, 0}));
+  EXPECT_TRUE(Near(ReadPixel(40, 50), {0, 0, 0}));
+}
+
+TEST(OpenGLMesh, IndicesOutsideTheVerticesAreRefused) {
+  auto quad = MakeQuad(true, Colour(1, 1, 1, 1));
+  const int bad[] = {0, 1, 2, 0, 2, 4};
+  quad->SetIndices(bad);
+  EXPECT_EQ(quad->status, E_ERROR);
+  EXPECT_EQ(quad->message, "Index 5 = 4 is outside the 4 vertices");
+  GlTestContext::Fresh();
+  quad->Render();  // nothing drawn rather than a read past the arrays
+  EXPECT_TRUE(Near(ReadPixel(32, 32), {0, 0, 0}));
+  const int good[] = {0, 1, 2, 0, 2, 3};
+  quad->SetIndices(good);
+  quad->Render();
+  EXPECT_TRUE(Near(ReadPixel(32, 32), {255, 255, 255}));
+}
+
+TEST(OpenGLMesh, ImmediateModeStripDraws) {
+  OpenGLMesh strip;
+  MeshDesc desc = Desc(PRIM_TRIANGLESTRIP, 4, 0);
+  desc.hasDiffuse = true;
+  strip.Init(desc);
+  const float xyz[] = {-1, -1, 0, 1, -1, 0, -1, 1, 0, 1, 1, 0};
+  const Colour colours[] = {Colour(0, 0, 1, 1), Colour(0, 0, 1, 1), Colour(0, 0, 1, 1),
+                            Colour(0, 0, 1, 1)};
+  strip.SetVertices(xyz);
+  strip.SetDiffuse(colours);
+  strip.SetTransform(0, 0, 0, 0, 0, 0);
+  GlTestContext::Fresh();
+  strip.Render();
+  EXPECT_TRUE(Near(ReadPixel(5, 58), {0, 0, 255}));
+  EXPECT_TRUE(Near(ReadPixel(58, 5), {0, 0, 255}));
+}
+
+}  // namespace
