@@ -18,7 +18,8 @@ wait_window() {
 # FOLDER/exit-status when it ends.
 start_program() {
   local program="$1" folder="$2"
-  ( cd "$folder" && wine "$program.exe" >/dev/null 2>&1; echo $? > exit-status ) &
+  # No output descriptor of the caller stays open in the background.
+  ( cd "$folder" && wine "$program.exe"; echo $? > exit-status ) </dev/null >/dev/null 2>&1 &
 }
 
 # Waits up to $2 seconds for the program started in FOLDER $1 to end and

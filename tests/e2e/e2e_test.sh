@@ -8,7 +8,11 @@ set -u
 run="$1" work="$2" program="$3" case="$4"
 . "$(dirname "$0")/../../scripts/lib/drive.sh"
 
-fail() { echo "FAIL: $*"; exit 1; }
+fail() {
+  echo "FAIL: $*"
+  pkill -f "$program.exe" 2>/dev/null
+  exit 1
+}
 
 rm -rf "$work" && mkdir -p "$work" && cp "$run"/* "$work"/
 rm -f "$work/Log.txt" "$work/exit-status"
@@ -36,14 +40,15 @@ sleep 3
 screenshot "$window" "$work/second.png"
 
 # The picture: mostly the blue background, with the tank, the food and the
-# fish drawn over it (counted on a 64 x 48 thumbnail).
-read -r blue other < <(convert "$work/first.png" -resize '64x48!' -depth 8 txt:- | awk -F'[(),]' '
-  NR > 1 { r = $2; g = $3; b = $4;
+# fish drawn over it (counted on a 256 x 192 copy; a line reads
+# "x,y: (r,g,b) ...").
+read -r blue other < <(convert "$work/first.png" -resize '256x192!' -depth 8 txt:- | awk -F'[(),]' '
+  NR > 1 { r = $3; g = $4; b = $5;
            if (b > 150 && r < 120 && g < 160) blue++; else other++ }
   END { print blue + 0, other + 0 }')
 echo "thumbnail: $blue blue pixels, $other others"
-[ "$blue" -gt 1200 ] || fail "too little blue background ($blue of 3072)"
-[ "$other" -gt 20 ] || fail "nothing drawn over the background ($other of 3072)"
+[ "$blue" -gt 20000 ] || fail "too little blue background ($blue of 49152)"
+[ "$other" -gt 200 ] || fail "nothing drawn over the background ($other of 49152)"
 changed=$(compare -metric AE "$work/first.png" "$work/second.png" null: 2>&1 | cut -d' ' -f1)
 echo "pixels changed in 3 seconds: $changed"
 [ "${changed%.*}" -gt 100 ] || fail "the picture did not change"
