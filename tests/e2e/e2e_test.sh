@@ -8,6 +8,10 @@ set -u
 run="$1" work="$2" program="$3" case="$4"
 . "$(dirname "$0")/../../scripts/lib/drive.sh"
 
+# The log as Unix text (the programs write CR LF line ends).
+log_text() { tr -d '\r' < "$work/Log.txt"; }
+number3='^-?[0-9.e+-]+ -?[0-9.e+-]+ -?[0-9.e+-]+$'
+
 fail() {
   echo "FAIL: $*"
   pkill -f "$program.exe" 2>/dev/null
@@ -54,9 +58,9 @@ echo "pixels changed in 3 seconds: $changed"
 [ "${changed%.*}" -gt 100 ] || fail "the picture did not change"
 
 # Matings so far: shoalgen writes two equal position lines per mating.
-positions=$(grep -cE '^-?[0-9.e+-]+ -?[0-9.e+-]+ -?[0-9.e+-]+$' "$work/Log.txt")
+positions=$(log_text | grep -cE "$number3")
 if [ "$program" = shoalgen ]; then
-  unpaired=$(grep -E '^-?[0-9.e+-]+ -?[0-9.e+-]+ -?[0-9.e+-]+$' "$work/Log.txt" |
+  unpaired=$(log_text | grep -E "$number3" |
              awk 'NR % 2 == 1 { line = $0 } NR % 2 == 0 && $0 != line { n++ } END { print n + 0 }')
   echo "position lines: $positions, unequal pairs: $unpaired"
   [ $((positions % 2)) = 0 ] && [ "$unpaired" = 0 ] || fail "mating lines are not in equal pairs"
@@ -66,19 +70,19 @@ fi
 
 press "$window" Insert
 sleep 1
-grep -qzE '0 0 1
+log_text | grep -qzE '0 0 1
 0 0 0
 0 1 0
-' "$work/Log.txt" || fail "Insert did not write the camera lines"
-[ "$(grep -cE '^-?[0-9.e+-]+ -?[0-9.e+-]+ -?[0-9.e+-]+$' "$work/Log.txt")" -gt $((positions + 3)) ] ||
+' || fail "Insert did not write the camera lines"
+[ "$(log_text | grep -cE "$number3")" -gt $((positions + 3)) ] ||
   fail "Insert did not write the fish positions"
 
 if [ "$case" = missing ]; then
-  grep -q "AngelT.bmp" "$work/Log.txt" || fail "the log does not name the missing file"
+  log_text | grep -q "AngelT.bmp" || fail "the log does not name the missing file"
 fi
 
 press "$window" Escape
 status=$(wait_exit "$work" 30) || fail "Escape did not end the program"
 [ "$status" = 0 ] || fail "exit status $status"
-tail -1 "$work/Log.txt" | grep -q -- "----------------LOG END------------------" || fail "no END line"
+log_text | tail -1 | grep -q -- "----------------LOG END------------------" || fail "no END line"
 echo "PASS: $program $case"
