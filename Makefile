@@ -10,7 +10,7 @@ JOBS   ?= $(shell nproc)
 OUT    := out
 CMAKE_FLAGS := -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all setup native asan win64 assets test test-native test-asan test-win64 fuzz sim bench demo clean
+.PHONY: all setup native asan win64 assets test test-native test-asan test-win64 fuzz sim bench demo dist clean
 
 all: native win64
 
@@ -58,7 +58,7 @@ fuzz: asan
 	  (cd $(ASAN)/fuzzrun && ../bin/$$name -max_total_time=$(FUZZ_SECONDS) ../corpus/$$name $$corpus) || exit 1; \
 	done < $(ASAN)/fuzzers.txt
 
-test-win64: win64
+test-win64: win64 assets
 	./scripts/with-wine $(WIN)/wineprefix sh -c 'cd $(WIN) && ctest --output-on-failure -j $(JOBS)'
 
 sim: native
@@ -70,7 +70,19 @@ sim: native
 bench: native
 	$(NATIVE)/bin/behave_bench
 
-demo: sim
+# The demonstration on the user's display; without one, a driven run on a
+# virtual display that leaves screenshots in out/demo/.
+demo: win64 assets
+	./scripts/demo
+
+# The two programs and their thirteen assets, ready to unpack and run on Windows.
+dist: win64 assets
+	@mkdir -p $(OUT)
+	rm -f $(OUT)/shoalgen.zip
+	cd $(WIN)/run && zip -q ../../../$(OUT)/shoalgen.zip shoalgen.exe shoalgen2.exe \
+	  cube.3ds sphererot270.3ds NeonTetra0.3ds Angel0.3ds Mezirozame0.3ds \
+	  water.bmp food.bmp neontet.bmp AngelT.bmp MeziroT.bmp pink.bmp green.bmp rot.bmp
+	@echo "dist: $(OUT)/shoalgen.zip"
 
 clean:
 	rm -rf $(BUILD) $(OUT)

@@ -1,5 +1,8 @@
 #include "behave/settings.h"
 
+#include <climits>
+#include <cstdlib>
+
 RuleSet ruleSet = RuleSet::Shoalgen;
 
 bool useDirect3D;
@@ -37,4 +40,20 @@ void SetDefaultSettings() {
   fish1Size = IsShoalgen2() ? 0.25f : 0.2f;
   fish2Size = 0.5f;
   fish3Size = IsShoalgen2() ? 1.1f : 1.0f;
+}
+
+bool ReadDialogNumber(const char* text, int& value) {
+  // strtol rather than "%d", whose result is undefined for a number that does
+  // not fit: such a number is held at the nearest int.
+  char* end = nullptr;
+  const long parsed = std::strtol(text, &end, 10);
+  if (end == text) return false;
+  if (parsed > INT_MAX) {
+    value = INT_MAX;
+  } else if (parsed < INT_MIN) {
+    value = INT_MIN;
+  } else {
+    value = static_cast<int>(parsed);
+  }
+  return true;
 }

@@ -31,3 +31,8 @@ extern float fish3Size;
 
 // Writes every default of the active rule set except `mutationRate`.
 void SetDefaultSettings();
+
+// Reads a dialog field the way "%d" does: a leading decimal integer (sign and
+// following characters allowed). Leaves `value` unchanged and returns false
+// when the text does not start with a number.
+bool ReadDialogNumber(const char* text, int& value);
