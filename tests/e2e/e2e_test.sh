@@ -3,7 +3,9 @@
 # clicks and keystrokes. Usage:
 #   e2e_test.sh RUN_FOLDER WORK_FOLDER PROGRAM CASE
 # CASE: opengl or direct3d (a windowed run: picture, motion, Insert, Escape),
-# cancel, close (the dialog's close box), missing (an asset file removed).
+# presets (OK at once: the dialog's presets start Direct3D full screen at
+# 1024 x 768, the virtual screen's size), cancel, close (the dialog's close
+# box), missing (an asset file removed).
 set -u
 run="$1" work="$2" program="$3" case="$4"
 . "$(dirname "$0")/../../scripts/lib/drive.sh"
@@ -34,10 +36,19 @@ if [ "$case" = cancel ] || [ "$case" = close ]; then
   exit 0
 fi
 
-renderer=opengl
-[ "$case" = direct3d ] && renderer=direct3d
-answer_dialog "$dialog" "$renderer"
+if [ "$case" = presets ]; then
+  press "$dialog" Return
+else
+  renderer=opengl
+  [ "$case" = direct3d ] && renderer=direct3d
+  answer_dialog "$dialog" "$renderer"
+fi
 window=$(wait_window Engine 60) || fail "the main window did not appear"
+if [ "$case" = presets ]; then
+  geometry=$(xdotool getwindowgeometry "$window" | grep Geometry)
+  echo "main window $geometry"
+  case "$geometry" in *1024x768*) ;; *) fail "not a 1024 x 768 window: $geometry" ;; esac
+fi
 sleep 6
 screenshot "$window" "$work/first.png"
 sleep 3
