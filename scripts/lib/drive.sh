@@ -8,7 +8,11 @@ wait_window() {
   local name="$1" limit="${2:-30}" id=""
   for _ in $(seq $((limit * 10))); do
     id=$(xdotool search --name "^$name\$" 2>/dev/null | head -1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
+    if [ -n "$id" ]; then
+      sleep 1  # the X window comes before the window has taken its controls and focus
+      echo "$id"
+      return 0
+    fi
     sleep 0.1
   done
   return 1
