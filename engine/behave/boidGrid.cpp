@@ -18,11 +18,11 @@ constexpr double kLeastCellPerSpacing = 1.0;
 // The grid covers the members' bounding box clipped to this bound; members
 // beyond it share the border cells.
 constexpr double kGridBound = 64.0;
-// A search spanning more cells than this share of the members walks the
-// members instead.
-constexpr long long kCellsPerMemberWalk = 4;
-// Searches finding fewer members than this sort them; more are put in
-// order through a bit per slot.
+// A search spanning more than this share of the cells sweeps all members
+// in list order instead.
+constexpr long long kSpanShareForWalk = 2;
+// Searches sweeping fewer members than this sort the ones found; more are
+// put in order through a bit per slot.
 constexpr size_t kSortBelow = 48;
 // The prey scan starts from this distance and keeps only nearer prey.
 constexpr float kFarthestPrey = 1e8f;
@@ -45,16 +45,39 @@ float SquaredDistance(const Vec3& a, float x, float y, float z) {
   return (dx * dx + dy * dy) + dz * dz;
 }
 
-// The range test proper: Vec3::Length() < range.
-bool InRange(float squared, float range) { return std::sqrt(squared) < range; }
-
-// The test `sqrt(s) < range` can pass only when s < range^2: the rounded
-// square root is monotonic, and in double the product is exact. So this
-// cheaper test never drops a member that the test proper keeps.
-bool MayBeInRange(float squared, float range) {
-  return static_cast<double>(squared) < static_cast<double>(range) * static_cast<double>(range);
-}
 }  // namespace
+
+void BoidGrid::Members::Blank(size_t count) {
+  const float blank = std::numeric_limits<float>::quiet_NaN();
+  x.assign(count, blank);
+  y.assign(count, blank);
+  z.assign(count, blank);
+  size.assign(count, 0.0f);
+  slot.assign(count, 0);
+}
+
+void BoidGrid::Members::Set(size_t place, const Vec3& p, float memberSize, uint32_t memberSlot) {
+  x[place] = p.x;
+  y[place] = p.y;
+  z[place] = p.z;
+  size[place] = memberSize;
+  slot[place] = memberSlot;
+}
+
+void BoidGrid::Members::Move(size_t to, size_t from) {
+  x[to] = x[from];
+  y[to] = y[from];
+  z[to] = z[from];
+  size[to] = size[from];
+  slot[to] = slot[from];
+}
+
+void BoidGrid::Members::Clear(size_t place) {
+  const float blank = std::numeric_limits<float>::quiet_NaN();
+  x[place] = y[place] = z[place] = blank;
+  size[place] = 0.0f;
+  slot[place] = 0;
+}
 
 long long BoidGrid::Span::Cells() const {
   long long cells = 1;
@@ -82,7 +105,9 @@ void BoidGrid::Bind(const BoidList& list, bool (*include)(const Boid&), bool mov
 
 void BoidGrid::Collect() {
   boids_.clear();
-  position_.clear();
+  x_.clear();
+  y_.clear();
+  z_.clear();
   size_.clear();
   heading_.clear();
   cellOf_.clear();
@@ -104,7 +129,9 @@ void BoidGrid::Collect() {
 void BoidGrid::AddSlot(Boid* boid) {
   const uint32_t slot = static_cast<uint32_t>(boids_.size());
   boids_.push_back(boid);
-  position_.emplace_back();
+  x_.push_back(0.0f);
+  y_.push_back(0.0f);
+  z_.push_back(0.0f);
   size_.push_back(0.0f);
   heading_.emplace_back();
   cellOf_.push_back(kNoCell);
@@ -118,11 +145,13 @@ void BoidGrid::AddSlot(Boid* boid) {
   ++live_;
   // A size that is not a number must not hide behind a false comparison.
   if (!(boid->size <= largestSize_)) largestSize_ = boid->size;
-  if (gridded_ && dims_[0] > 0) PlaceInCell(slot, CellFor(position_[slot]));
+  if (gridded_ && dims_[0] > 0) PlaceInCell(slot, CellFor(boid->position));
 }
 
 void BoidGrid::ReadMember(uint32_t slot, const Boid& boid) {
-  position_[slot] = boid.position;
+  x_[slot] = boid.position.x;
+  y_[slot] = boid.position.y;
+  z_[slot] = boid.position.z;
   size_[slot] = boid.size;
   Vec3 heading = boid.steering;
   heading_[slot] = heading.Normalise();
@@ -167,15 +196,15 @@ void BoidGrid::Refresh(const Boid& member) {
   if (slot == kNoSlot) return;
   ReadMember(slot, member);
   if (!gridded_ || dims_[0] == 0) return;
-  const uint32_t cell = CellFor(position_[slot]);
+  const uint32_t cell = CellFor(member.position);
   if (cell != cellOf_[slot]) {
     TakeFromCell(slot);
     PlaceInCell(slot, cell);
   } else if (cell != kNoCell) {
-    Member& kept = members_[placeOf_[slot]];
-    kept.x = member.position.x;
-    kept.y = member.position.y;
-    kept.z = member.position.z;
+    const uint32_t place = placeOf_[slot];
+    members_.x[place] = member.position.x;
+    members_.y[place] = member.position.y;
+    members_.z[place] = member.position.z;
   }
 }
 
@@ -187,6 +216,7 @@ void BoidGrid::Remove(const Boid& member) {
   if (gridded_ && dims_[0] > 0) TakeFromCell(slot);
   SetReady(slot, false);
   boids_[slot] = nullptr;
+  x_[slot] = y_[slot] = z_[slot] = std::numeric_limits<float>::quiet_NaN();
   if (mapped_) slotOf_.erase(&member);
   --live_;
 }
@@ -209,8 +239,8 @@ void BoidGrid::Layout() {
   double high[3] = {-kGridBound, -kGridBound, -kGridBound};
   size_t placed = 0;
   for (uint32_t slot = 0; slot < boids_.size(); ++slot) {
-    if (!boids_[slot] || !Finite(position_[slot])) continue;
-    const float p[3] = {position_[slot].x, position_[slot].y, position_[slot].z};
+    const float p[3] = {x_[slot], y_[slot], z_[slot]};
+    if (!boids_[slot] || !std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) continue;
     for (int a = 0; a < 3; ++a) {
       low[a] = std::min(low[a], static_cast<double>(p[a]));
       high[a] = std::max(high[a], static_cast<double>(p[a]));
@@ -244,7 +274,7 @@ void BoidGrid::FillCells() {
   const size_t total = static_cast<size_t>(dims_[0]) * dims_[1] * dims_[2];
   cellCount_.assign(total, 0);
   for (uint32_t slot = 0; slot < boids_.size(); ++slot) {
-    cellOf_[slot] = boids_[slot] ? CellFor(position_[slot]) : kNoCell;
+    cellOf_[slot] = boids_[slot] ? CellFor(Vec3(x_[slot], y_[slot], z_[slot])) : kNoCell;
     if (cellOf_[slot] != kNoCell) ++cellCount_[cellOf_[slot]];
   }
   // Cells of a moving list keep room for members moving in; one that runs
@@ -257,14 +287,12 @@ void BoidGrid::FillCells() {
     cellCount_[cell] = 0;
   }
   cellStart_[total] = start;
-  const float blank = std::numeric_limits<float>::quiet_NaN();
-  members_.assign(start, Member{blank, blank, blank, 0.0f, 0});
+  members_.Blank(start);
   for (uint32_t slot = 0; slot < boids_.size(); ++slot) {
     const uint32_t cell = cellOf_[slot];
     if (cell == kNoCell) continue;
     const uint32_t place = cellStart_[cell] + cellCount_[cell]++;
-    const Vec3& p = position_[slot];
-    members_[place] = Member{p.x, p.y, p.z, size_[slot], slot};
+    members_.Set(place, Vec3(x_[slot], y_[slot], z_[slot]), size_[slot], slot);
     placeOf_[slot] = place;
   }
 }
@@ -314,8 +342,7 @@ void BoidGrid::PlaceInCell(uint32_t slot, uint32_t cell) {
     return;
   }
   const uint32_t place = cellStart_[cell] + cellCount_[cell]++;
-  const Vec3& p = position_[slot];
-  members_[place] = Member{p.x, p.y, p.z, size_[slot], slot};
+  members_.Set(place, Vec3(x_[slot], y_[slot], z_[slot]), size_[slot], slot);
   placeOf_[slot] = place;
 }
 
@@ -325,11 +352,10 @@ void BoidGrid::TakeFromCell(uint32_t slot) {
   const uint32_t place = placeOf_[slot];
   const uint32_t last = cellStart_[cell] + --cellCount_[cell];
   if (place != last) {
-    members_[place] = members_[last];
-    placeOf_[members_[place].slot] = place;
+    members_.Move(place, last);
+    placeOf_[members_.slot[place]] = place;
   }
-  const float blank = std::numeric_limits<float>::quiet_NaN();
-  members_[last] = Member{blank, blank, blank, 0.0f, 0};
+  members_.Clear(last);
   cellOf_[slot] = kNoCell;
 }
 
@@ -339,49 +365,70 @@ BoidGrid::Found BoidGrid::Near(const Vec3& centre, float size, float factor, con
     range_ = 2.0 * largestSize_ * factor;
     Layout();
   }
-  if (near_.size() <= boids_.size()) {
-    near_.resize(boids_.size() + boids_.size() / 2);
-    found_.resize(near_.size());
-  }
-  Nearby* const first = near_.data();
+  const size_t room = std::max(boids_.size(), members_.x.size()) + 1;
+  if (found_.size() < room) found_.resize(room + room / 2);
+  if (passed_.size() < room + 8) passed_.resize(room + room / 2 + 8);
+  const uint32_t* const first = found_.data();
   // Nothing is within any range of a point that is not finite.
-  if (!Finite(centre) || live_ == 0) return Found{first, first};
+  if (!Finite(centre) || live_ == 0) return Found(this, first, first);
   const uint32_t selfSlot = self ? SlotOf(*self) : kNoSlot;
 
   const double reach = static_cast<double>((largestSize_ + size) * factor);
-  if (dims_[0] == 0 || !std::isfinite(reach))
-    return Found{first, NearAll(centre, size, factor, selfSlot, first)};
-  const Span span = SpanAround(centre, reach);
-  if (span.Cells() * kCellsPerMemberWalk >= static_cast<long long>(live_))
-    return Found{first, NearAll(centre, size, factor, selfSlot, first)};
-  return Found{first, NearCells(span, centre, size, factor, selfSlot, reach, first)};
-}
-
-BoidGrid::Nearby* BoidGrid::NearAll(const Vec3& centre, float size, float factor, uint32_t self,
-                                    Nearby* out) const {
-  for (uint32_t slot = 0; slot < boids_.size(); ++slot) {
-    if (!boids_[slot] || slot == self) continue;
-    const Vec3& p = position_[slot];
-    const float squared = SquaredDistance(centre, p.x, p.y, p.z);
-    const float range = (size_[slot] + size) * factor;
-    if (MayBeInRange(squared, range) && InRange(squared, range)) *out++ = Nearby{p, heading_[slot]};
+  size_t count;
+  if (dims_[0] == 0 || !std::isfinite(reach)) {
+    count = NearAll(centre, size, factor, selfSlot);
+  } else {
+    const Span span = SpanAround(centre, reach);
+    const long long cells = static_cast<long long>(dims_[0]) * dims_[1] * dims_[2];
+    if (span.Cells() * kSpanShareForWalk >= cells)
+      count = NearAll(centre, size, factor, selfSlot);
+    else
+      count = NearCells(span, centre, size, factor, selfSlot, reach);
   }
-  return out;
+  return Found(this, first, first + count);
 }
 
-BoidGrid::Nearby* BoidGrid::NearCells(const Span& span, const Vec3& centre, float size, float factor,
-                                      uint32_t self, double reach, Nearby* out) {
+void BoidGrid::Sweep(const float* x, const float* y, const float* z, const float* memberSize,
+                     uint32_t count, const Vec3& centre, float size, float factor, uint8_t* passed) {
+  // The range test exactly as Steer's scan makes it, for a run of members
+  // at once: no branches, and the fields side by side, so the compiler can
+  // test several members per instruction with the same rounding. Blanks and
+  // removed slots have coordinates that are not numbers and never pass.
+  for (uint32_t n = 0; n < count; ++n) {
+    const float dx = centre.x - x[n];
+    const float dy = centre.y - y[n];
+    const float dz = centre.z - z[n];
+    passed[n] = std::sqrt((dx * dx + dy * dy) + dz * dz) < (memberSize[n] + size) * factor;
+  }
+}
+
+size_t BoidGrid::NearAll(const Vec3& centre, float size, float factor, uint32_t self) {
+  const uint32_t slots = static_cast<uint32_t>(boids_.size());
+  uint8_t* passed = passed_.data();
+  Sweep(x_.data(), y_.data(), z_.data(), size_.data(), slots, centre, size, factor, passed);
+  if (self < slots) passed[self] = 0;
+  // Slots are in list order already. Free of branches on the test, whose
+  // outcome is as good as random.
+  uint32_t* found = found_.data();
+  size_t count = 0;
+  for (uint32_t slot = 0; slot < slots; ++slot) {
+    found[count] = slot;
+    count += passed[slot];
+  }
+  return count;
+}
+
+size_t BoidGrid::NearCells(const Span& span, const Vec3& centre, float size, float factor, uint32_t self,
+                           double reach) {
   double gaps[3][64];
   SquaredGaps(span, centre, gaps);
   const double limit = reach * (1.0 + kRadiusSlack) + kAbsoluteSlack;
   const double limit2 = limit * limit;
 
-  // Rows of cells along x, less the cells at their ends that lie wholly out
-  // of reach, each swept in one go. Collecting is free of branches: whether
-  // a member passes is as good as random.
-  uint32_t* found = found_.data();
-  size_t count = 0;
-  const double* gx = gaps[0];
+  // The rows of cells along x within reach, less the cells at their ends
+  // that lie wholly out of it; cells in a row own adjacent runs of places.
+  rows_.clear();
+  size_t candidates = 0;
   for (int k = span.low[2]; k <= span.high[2]; ++k) {
     const double gz = gaps[2][k - span.low[2]];
     if (gz > limit2) continue;
@@ -390,54 +437,60 @@ BoidGrid::Nearby* BoidGrid::NearCells(const Span& span, const Vec3& centre, floa
       if (gyz > limit2) continue;
       int low = span.low[0];
       int high = span.high[0];
-      while (low <= high && gyz + gx[low - span.low[0]] > limit2) ++low;
-      while (high >= low && gyz + gx[high - span.low[0]] > limit2) --high;
+      while (low <= high && gyz + gaps[0][low - span.low[0]] > limit2) ++low;
+      while (high >= low && gyz + gaps[0][high - span.low[0]] > limit2) --high;
       if (low > high) continue;
       const size_t row = static_cast<size_t>(dims_[0]) * (j + static_cast<size_t>(dims_[1]) * k);
-      const Member* m = members_.data() + cellStart_[row + low];
-      const Member* const end = members_.data() + cellStart_[row + high] + cellCount_[row + high];
-      for (; m < end; ++m) {
-        found[count] = m->slot;
-        count += MayBeInRange(SquaredDistance(centre, m->x, m->y, m->z), (m->size + size) * factor) &
-                 (m->slot != self);
+      const uint32_t from = cellStart_[row + low];
+      const uint32_t to = cellStart_[row + high] + cellCount_[row + high];
+      rows_.push_back({from, to});
+      candidates += to - from;
+    }
+  }
+
+  // Each row swept in one go, then the passing members put in list order:
+  // few are sorted; many are marked by slot, and the marks read back in
+  // order. Both are free of branches on the test, whose outcome is as good
+  // as random.
+  uint8_t* passed = passed_.data();
+  const uint32_t* slotAt = members_.slot.data();
+  uint32_t* found = found_.data();
+  uint64_t* marked = marked_.data();
+  const bool few = candidates < kSortBelow;
+  size_t count = 0;
+  uint32_t firstSlot = kNoSlot;
+  uint32_t lastSlot = 0;
+  for (const auto& [from, to] : rows_) {
+    Sweep(members_.x.data() + from, members_.y.data() + from, members_.z.data() + from,
+          members_.size.data() + from, to - from, centre, size, factor, passed);
+    if (few) {
+      for (uint32_t place = from; place < to; ++place) {
+        found[count] = slotAt[place];
+        count += passed[place - from];
+      }
+    } else {
+      for (uint32_t place = from; place < to; ++place) {
+        const uint32_t slot = slotAt[place];
+        marked[slot / 64] |= static_cast<uint64_t>(passed[place - from]) << (slot % 64);
+        firstSlot = std::min(firstSlot, slot);
+        lastSlot = std::max(lastSlot, slot);
       }
     }
   }
-  return EmitInOrder(count, centre, size, factor, out);
-}
-
-BoidGrid::Nearby* BoidGrid::EmitInOrder(size_t count, const Vec3& centre, float size, float factor,
-                                        Nearby* out) {
-  auto emit = [&](uint32_t slot) {
-    const Vec3& p = position_[slot];
-    if (InRange(SquaredDistance(centre, p.x, p.y, p.z), (size_[slot] + size) * factor))
-      *out++ = Nearby{p, heading_[slot]};
-  };
-  uint32_t* found = found_.data();
-  if (count < kSortBelow) {
+  if (few) {
     std::sort(found, found + count);
-    for (size_t n = 0; n < count; ++n) emit(found[n]);
-    return out;
+    return static_cast<size_t>(std::remove(found, found + count, self) - found);
   }
-  // Marks by slot, read back in order: no sorting.
-  uint64_t* marked = marked_.data();
-  uint32_t first = kNoSlot;
-  uint32_t last = 0;
-  for (size_t n = 0; n < count; ++n) {
-    const uint32_t slot = found[n];
-    marked[slot / 64] |= uint64_t{1} << (slot % 64);
-    first = std::min(first, slot);
-    last = std::max(last, slot);
-  }
-  for (uint32_t word = first / 64; word <= last / 64; ++word) {
+  if (self < boids_.size()) marked[self / 64] &= ~(uint64_t{1} << (self % 64));
+  for (uint32_t word = firstSlot / 64; word <= lastSlot / 64 && firstSlot != kNoSlot; ++word) {
     uint64_t bits = marked[word];
     marked[word] = 0;
     while (bits) {
-      emit(word * 64 + static_cast<uint32_t>(__builtin_ctzll(bits)));
+      found[count++] = word * 64 + static_cast<uint32_t>(__builtin_ctzll(bits));
       bits &= bits - 1;
     }
   }
-  return out;
+  return count;
 }
 
 Boid* BoidGrid::Nearest(const Vec3& centre) {
@@ -460,8 +513,7 @@ Boid* BoidGrid::Nearest(const Vec3& centre) {
   };
 
   if (dims_[0] == 0) {
-    for (uint32_t slot = 0; slot < boids_.size(); ++slot)
-      if (boids_[slot]) consider(slot, position_[slot].x, position_[slot].y, position_[slot].z);
+    for (uint32_t slot = 0; slot < boids_.size(); ++slot) consider(slot, x_[slot], y_[slot], z_[slot]);
   } else {
     // Growing boxes of cells, each sweeping only the cells new to it and
     // skipping cells wholly farther than the best so far, until the best
@@ -476,9 +528,9 @@ Boid* BoidGrid::Nearest(const Vec3& centre) {
       while (low <= high && gyz + gaps[0][low - span.low[0]] > limit2) ++low;
       while (high >= low && gyz + gaps[0][high - span.low[0]] > limit2) --high;
       if (low > high) return;
-      const Member* m = members_.data() + cellStart_[row + low];
-      const Member* const end = members_.data() + cellStart_[row + high] + cellCount_[row + high];
-      for (; m < end; ++m) consider(m->slot, m->x, m->y, m->z);
+      const uint32_t end = cellStart_[row + high] + cellCount_[row + high];
+      for (uint32_t place = cellStart_[row + low]; place < end; ++place)
+        consider(members_.slot[place], members_.x[place], members_.y[place], members_.z[place]);
     };
     for (;;) {
       const Span span = SpanAround(centre, reach);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "behave/boid.h"
@@ -22,12 +23,33 @@ class BoidGrid {
     Vec3 position;
     Vec3 heading;  // its steering normalised, as Steer's alignment takes it
   };
-  // The members found by the latest search, valid until the next.
-  struct Found {
-    const Nearby* first;
-    const Nearby* last;
-    const Nearby* begin() const { return first; }
-    const Nearby* end() const { return last; }
+  // The members found by the latest search, in list order; valid until the
+  // next search.
+  class Found {
+   public:
+    class Iterator {
+     public:
+      Iterator(const BoidGrid* grid, const uint32_t* at) : grid_(grid), at_(at) {}
+      Nearby operator*() const { return grid_->NearbyAt(*at_); }
+      Iterator& operator++() {
+        ++at_;
+        return *this;
+      }
+      bool operator!=(const Iterator& other) const { return at_ != other.at_; }
+
+     private:
+      const BoidGrid* grid_;
+      const uint32_t* at_;
+    };
+    Found(const BoidGrid* grid, const uint32_t* first, const uint32_t* last)
+        : grid_(grid), first_(first), last_(last) {}
+    Iterator begin() const { return Iterator(grid_, first_); }
+    Iterator end() const { return Iterator(grid_, last_); }
+
+   private:
+    const BoidGrid* grid_;
+    const uint32_t* first_;
+    const uint32_t* last_;
   };
 
   // Forgets the list.
@@ -60,13 +82,18 @@ class BoidGrid {
   static constexpr uint32_t kNoCell = 0xFFFFFFFFu;
   static constexpr uint32_t kNoSlot = 0xFFFFFFFFu;
 
-  // A member as the cells keep it: what a search tests, side by side. Each
-  // cell owns a run of these; the run's unused tail holds blanks, whose
-  // coordinates are not numbers, so a row of cells is searched in one sweep
-  // and a blank never passes a test.
-  struct Member {
-    float x, y, z, size;
-    uint32_t slot;
+  // The members as the cells keep them: what a search tests, side by side,
+  // one array per field so that a sweep runs through each in step. Each
+  // cell owns a run of places; the run's unused tail holds blanks, whose
+  // coordinates are not numbers, so a row of cells is swept in one go and a
+  // blank never passes a test.
+  struct Members {
+    std::vector<float> x, y, z, size;
+    std::vector<uint32_t> slot;
+    void Blank(size_t count);
+    void Set(size_t place, const Vec3& p, float memberSize, uint32_t memberSlot);
+    void Move(size_t to, size_t from);
+    void Clear(size_t place);
   };
 
   struct Span {
@@ -89,10 +116,14 @@ class BoidGrid {
   void PlaceInCell(uint32_t slot, uint32_t cell);
   void TakeFromCell(uint32_t slot);
   void SetReady(uint32_t slot, bool ready);
-  Nearby* NearAll(const Vec3& centre, float size, float factor, uint32_t self, Nearby* out) const;
-  Nearby* NearCells(const Span& span, const Vec3& centre, float size, float factor, uint32_t self,
-                    double reach, Nearby* out);
-  Nearby* EmitInOrder(size_t count, const Vec3& centre, float size, float factor, Nearby* out);
+  Nearby NearbyAt(uint32_t slot) const {
+    return Nearby{Vec3(x_[slot], y_[slot], z_[slot]), heading_[slot]};
+  }
+  size_t NearAll(const Vec3& centre, float size, float factor, uint32_t self);
+  size_t NearCells(const Span& span, const Vec3& centre, float size, float factor, uint32_t self,
+                   double reach);
+  static void Sweep(const float* x, const float* y, const float* z, const float* memberSize,
+                    uint32_t count, const Vec3& centre, float size, float factor, uint8_t* passed);
 
   const BoidList* source_ = nullptr;
   bool (*include_)(const Boid&) = nullptr;
@@ -103,7 +134,7 @@ class BoidGrid {
 
   // Per slot; a removed member's Boid pointer is null.
   std::vector<Boid*> boids_;
-  std::vector<Vec3> position_;
+  std::vector<float> x_, y_, z_;  // position; not a number once removed
   std::vector<float> size_;
   std::vector<Vec3> heading_;
   std::vector<uint32_t> cellOf_;
@@ -131,8 +162,9 @@ class BoidGrid {
   double inverseCell_[3] = {0, 0, 0};
   std::vector<uint32_t> cellStart_;
   std::vector<uint32_t> cellCount_;
-  std::vector<Member> members_;
+  Members members_;
 
+  std::vector<std::pair<uint32_t, uint32_t>> rows_;  // runs of places a search sweeps
   std::vector<uint32_t> found_;  // slots found by a search, room for all
-  std::vector<Nearby> near_;     // room for every slot
+  std::vector<uint8_t> passed_;  // per member swept, room for all
 };
