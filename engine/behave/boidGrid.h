@@ -75,7 +75,9 @@ class BoidGrid {
   // The member nearest to `centre` at a distance below 1e8, the earliest in
   // list order on equal distances; null when there is none.
   Boid* Nearest(const Vec3& centre);
-  // The last member in list order that is ready to mate, `self` apart.
+  // The last member in list order that is ready to mate, `self` apart. Its
+  // flag is read afresh: a mating clears the flag of a mate whose update is
+  // over, without a Refresh.
   Boid* LastReady(const Boid* self);
 
  private:

@@ -31,7 +31,8 @@ void SteerIndex::Stop() {
 
 void SteerIndex::Updated(const Boid& fish) {
   own_.Refresh(fish);
-  if (fish.mate) own_.Refresh(*fish.mate);
+  // A mating also cleared the mate's readiness; the grid checks the flag of
+  // the fish it answers with, so a mark left standing does no harm.
   own_.TakeAppended();
 }
 

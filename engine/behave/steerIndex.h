@@ -18,8 +18,8 @@ class SteerIndex {
   void Start(const BoidList& own, const BoidList& predators, const BoidList& prey);
   void Stop();
   // After the update of `fish`, which stays in its list: it moved, its
-  // readiness to mate changed, and a mating may have cleared its mate's and
-  // appended a child.
+  // steering and readiness to mate changed, and a mating may have appended a
+  // child.
   void Updated(const Boid& fish);
   // Before `boid` leaves `list`.
   static void Removing(const BoidList& list, const Boid& boid);
