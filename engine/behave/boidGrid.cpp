@@ -458,8 +458,6 @@ size_t BoidGrid::NearCells(const Span& span, const Vec3& centre, float size, flo
   uint64_t* marked = marked_.data();
   const bool few = candidates < kSortBelow;
   size_t count = 0;
-  uint32_t firstSlot = kNoSlot;
-  uint32_t lastSlot = 0;
   for (const auto& [from, to] : rows_) {
     Sweep(members_.x.data() + from, members_.y.data() + from, members_.z.data() + from,
           members_.size.data() + from, to - from, centre, size, factor, passed);
@@ -472,8 +470,6 @@ size_t BoidGrid::NearCells(const Span& span, const Vec3& centre, float size, flo
       for (uint32_t place = from; place < to; ++place) {
         const uint32_t slot = slotAt[place];
         marked[slot / 64] |= static_cast<uint64_t>(passed[place - from]) << (slot % 64);
-        firstSlot = std::min(firstSlot, slot);
-        lastSlot = std::max(lastSlot, slot);
       }
     }
   }
@@ -482,7 +478,8 @@ size_t BoidGrid::NearCells(const Span& span, const Vec3& centre, float size, flo
     return static_cast<size_t>(std::remove(found, found + count, self) - found);
   }
   if (self < boids_.size()) marked[self / 64] &= ~(uint64_t{1} << (self % 64));
-  for (uint32_t word = firstSlot / 64; word <= lastSlot / 64 && firstSlot != kNoSlot; ++word) {
+  const uint32_t words = static_cast<uint32_t>((boids_.size() + 63) / 64);
+  for (uint32_t word = 0; word < words; ++word) {
     uint64_t bits = marked[word];
     marked[word] = 0;
     while (bits) {
