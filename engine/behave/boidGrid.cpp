@@ -7,7 +7,7 @@
 namespace {
 // Below this many members a pass over all of them beats any grid.
 constexpr size_t kLeastForCells = 48;
-// Cells along one axis at most (SquaredGaps keeps rows of 64).
+// Cells along one axis at most (the searches keep per-axis rows of 64).
 constexpr int kMostCellsPerAxis = 48;
 // Cell edge as a share of the widest neighbour range: a range then spans a
 // few cells, and the cells cut off most of the cube around the range.
@@ -18,8 +18,8 @@ constexpr double kLeastCellPerSpacing = 1.0;
 // The grid covers the members' bounding box clipped to this bound; members
 // beyond it share the border cells.
 constexpr double kGridBound = 64.0;
-// A search spanning more than this share of the cells sweeps all members
-// in list order instead.
+// A search whose cells make up at least 1 / kSpanShareForWalk of the grid
+// sweeps all members in list order instead.
 constexpr long long kSpanShareForWalk = 2;
 // Searches sweeping fewer members than this sort the ones found; more are
 // put in order through a bit per slot.
