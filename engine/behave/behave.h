@@ -18,8 +18,8 @@ float TankBound();
 float SimTimeFromMillis(uint64_t elapsedMs);
 
 // How Boid::Steer searches the lists during UpdateSimulation: the plain scans
-// in list order, or the grids of SteerIndex, which give the same results at a
-// cost that grows far more slowly with the population.
+// in list order, or the grids of SteerIndex, which give the same results and
+// visit only the fish near each one.
 enum class ScanMode { Linear, Index };
 extern ScanMode scanMode;
 
