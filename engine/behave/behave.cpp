@@ -2,12 +2,15 @@
 
 #include "behave/random.h"
 #include "behave/settings.h"
+#include "behave/steerIndex.h"
 
 BoidList foodList;
 BoidList fish1List;
 BoidList fish2List;
 BoidList fish3List;
 BoidList fish3PredatorList;
+
+ScanMode scanMode = ScanMode::Index;
 
 namespace {
 constexpr float kFoodSize = 0.1f;
@@ -36,6 +39,8 @@ void AddFoodBurst() {
 }
 
 uint64_t births[3];
+// One per species, kept between frames for their storage.
+SteerIndex steerIndexes[3];
 
 struct Species {
   int which;
@@ -59,6 +64,8 @@ int Count(const BoidList& list) { return static_cast<int>(list.size()); }
 void UpdateList(const Species& species, float now) {
   BoidList& own = *species.list;
   const float bound = TankBound();
+  SteerIndex* index = scanMode == ScanMode::Index ? &steerIndexes[species.which - 1] : nullptr;
+  if (index) index->Start(own, *species.predators, *species.prey);
   // By position, against the current length: children appended by a mating
   // are updated later in the same frame; a fish that removed itself leaves
   // its successor at the same position.
@@ -69,9 +76,11 @@ void UpdateList(const Species& species, float now) {
     fish->Integrate(now);
     const size_t before = own.size();
     if (fish->Resolve(own, *species.prey)) continue;
+    if (index) index->Updated(*fish);
     if (own.size() > before) ++births[species.which - 1];
     ++i;
   }
+  if (index) index->Stop();
 }
 
 void ClearReferences(const BoidList& list, const Boid* gone) {
@@ -161,6 +170,7 @@ void UpdateSimulation(float now) {
 
 void RemoveBoid(BoidList& list, size_t index) {
   Boid* gone = list[index];
+  SteerIndex::Removing(list, *gone);
   list.erase(list.begin() + static_cast<std::ptrdiff_t>(index));
   ClearReferences(fish1List, gone);
   ClearReferences(fish2List, gone);

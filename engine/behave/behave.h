@@ -17,6 +17,12 @@ float TankBound();
 // simTime for a clock difference in milliseconds: one unit is two seconds.
 float SimTimeFromMillis(uint64_t elapsedMs);
 
+// How Boid::Steer searches the lists during UpdateSimulation: the plain scans
+// in list order, or the grids of SteerIndex, which give the same results and
+// visit only the fish near each one.
+enum class ScanMode { Linear, Index };
+extern ScanMode scanMode;
+
 // Creates the food and the three species at start-up.
 void InitialPopulation();
 // Tops each kind up towards its minimum after the frame's updates.

@@ -5,6 +5,7 @@
 #include "behave/behave.h"
 #include "behave/random.h"
 #include "behave/settings.h"
+#include "behave/steerIndex.h"
 #include "core/log.h"
 
 namespace {
@@ -137,23 +138,38 @@ void Boid::Steer(size_t index, const BoidList& ownList, const BoidList& predator
   readyToMate = energy > mateThreshold && !infant;
   if (!readyToMate) mate = nullptr;
 
+  // During UpdateSimulation the lists may be indexed; the index hands over
+  // the fish in range, in list order, as the scans below find them.
+  SteerIndex* fast = SteerIndex::Active(ownList, predatorList, preyList);
+
   Vec3 centre = position;
   Vec3 separation;
   Vec3 alignment;
   int n = 0;
   const float kN = NeighbourFactor();
-  for (size_t i = 0; i < ownList.size(); ++i) {
-    if (i == index) continue;
-    const Boid* other = ownList[i];
-    const Vec3 d = position - other->position;
-    const float dist = d.Length();
-    if (readyToMate && other->readyToMate) mate = const_cast<Boid*>(other);
-    if (dist < (other->size + size) * kN) {
-      centre += other->position;
-      separation += d;
-      Vec3 heading = other->steering;
-      alignment += heading.Normalise();
+  if (fast) {
+    if (readyToMate)
+      if (Boid* last = fast->LastReadyOther(*this)) mate = last;
+    for (const BoidGrid::Nearby& other : fast->Neighbours(*this, kN)) {
+      centre += other.position;
+      separation += position - other.position;
+      alignment += other.heading;
       ++n;
+    }
+  } else {
+    for (size_t i = 0; i < ownList.size(); ++i) {
+      if (i == index) continue;
+      const Boid* other = ownList[i];
+      const Vec3 d = position - other->position;
+      const float dist = d.Length();
+      if (readyToMate && other->readyToMate) mate = const_cast<Boid*>(other);
+      if (dist < (other->size + size) * kN) {
+        centre += other->position;
+        separation += d;
+        Vec3 heading = other->steering;
+        alignment += heading.Normalise();
+        ++n;
+      }
     }
   }
   if (rules2) neighbourCount = n;
@@ -174,23 +190,35 @@ void Boid::Steer(size_t index, const BoidList& ownList, const BoidList& predator
   Vec3 flee;
   int m = 0;
   const float kF = FleeFactor();
-  for (const Boid* predator : predatorList) {
-    const Vec3 d = position - predator->position;
-    if (d.Length() < (predator->size + size) * kF) {
-      flee += d;
+  if (fast) {
+    for (const BoidGrid::Nearby& predator : fast->Predators(*this, kF)) {
+      flee += position - predator.position;
       ++m;
+    }
+  } else {
+    for (const Boid* predator : predatorList) {
+      const Vec3 d = position - predator->position;
+      if (d.Length() < (predator->size + size) * kF) {
+        flee += d;
+        ++m;
+      }
     }
   }
   if (m >= 1) flee = flee / static_cast<float>(m);
 
   float best = 1e8f;
   Boid* chosen = nullptr;
-  for (Boid* prey : preyList) {
-    if (rules2 && prey->neighbourCount >= kSchoolThatHidesPrey) continue;
-    const float dist = (prey->position - position).Length();
-    if (dist < best) {
-      best = dist;
-      chosen = prey;
+  if (fast) {
+    chosen = fast->NearestPrey(*this);
+    if (chosen) best = (chosen->position - position).Length();
+  } else {
+    for (Boid* prey : preyList) {
+      if (prey->HiddenInSchool()) continue;
+      const float dist = (prey->position - position).Length();
+      if (dist < best) {
+        best = dist;
+        chosen = prey;
+      }
     }
   }
 
@@ -216,6 +244,8 @@ void Boid::Steer(size_t index, const BoidList& ownList, const BoidList& predator
   else
     desiredVelocity = steering;
 }
+
+bool Boid::HiddenInSchool() const { return IsShoalgen2() && neighbourCount >= kSchoolThatHidesPrey; }
 
 void Boid::KeepInTank(float bound) {
   if (IsShoalgen2()) {

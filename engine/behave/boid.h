@@ -33,6 +33,10 @@ class Boid {
   // the Boid removed and destroyed itself: the caller must not touch it then.
   bool Resolve(BoidList& ownList, BoidList& preyList);
 
+  // shoalgen2: a fish with ten or more schoolmates in range is never chosen
+  // as the nearest prey.
+  bool HiddenInSchool() const;
+
   // Yaw with which the fish is drawn, in radians (pi to 3 pi).
   float Heading() const;
 

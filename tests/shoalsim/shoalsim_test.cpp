@@ -75,13 +75,21 @@ TEST_F(ShoalsimTest, RunsAreRepeatableAndStatsCountEveryTracedFrame) {
   EXPECT_EQ(rows[1].rfind("0,0,1,50,17,0,0,0,", 0), 0u);
 }
 
+TEST_F(ShoalsimTest, BothScanModesWriteTheSameTrace) {
+  const std::string run = "--rules shoalgen2 --min-food 200 --min-fish1 120 --min-fish2 50 --frames 200 ";
+  ASSERT_EQ(Sim(run + "--scan linear --trace linear.jsonl").status, 0);
+  ASSERT_EQ(Sim(run + "--scan index --trace index.jsonl").status, 0);
+  EXPECT_EQ(Lines("linear.jsonl").size(), 201u);
+  EXPECT_EQ(ReadFileText("linear.jsonl"), ReadFileText("index.jsonl"));
+}
+
 TEST_F(ShoalsimTest, ChartIsDrawn) {
   ASSERT_EQ(Sim("--frames 50 --plot chart.svg").status, 0);
   EXPECT_THAT(ReadFileText("chart.svg"), HasSubstr("<svg"));
 }
 
 TEST_F(ShoalsimTest, BadArgumentsGiveUsageAndWriteNothing) {
-  const char* bad[] = {"--rules shoalgen3", "--frames -1", "--trace-every 0", "--min-food x",
+  const char* bad[] = {"--rules shoalgen3", "--scan grid", "--scan", "--frames -1", "--trace-every 0", "--min-food x",
                        "--mutation-percent 101", "--plot chart.gif", "--bogus", "stray"};
   for (const char* args : bad) {
     const SimResult run = Sim(std::string(args) + " --trace t.jsonl --stats s.csv");

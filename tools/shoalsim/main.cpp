@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
   }
 
   ruleSet = options.rules;
+  scanMode = options.scan;
   SetDefaultSettings();
   minFood = options.minFood;
   minFish1 = options.minFish1;

@@ -16,12 +16,14 @@ bool HasChartExtension(const std::string& path) {
 const char* SimUsage() {
   return "usage: shoalsim [--rules shoalgen|shoalgen2] [--min-food N] [--min-fish1 N] "
          "[--min-fish2 N] [--min-fish3 N] [--mutation-percent P] [--frames N] "
-         "[--frame-ms MS] [--trace FILE] [--trace-every K] [--stats FILE] [--plot FILE]";
+         "[--frame-ms MS] [--scan linear|index] [--trace FILE] [--trace-every K] [--stats FILE] "
+         "[--plot FILE]";
 }
 
 bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& error) {
   cxxopts::Options parser("shoalsim");
   std::string rules = "shoalgen";
+  std::string scan = "index";
   parser.add_options()
       ("rules", "", cxxopts::value<std::string>(rules))
       ("min-food", "", cxxopts::value<int>(options.minFood))
@@ -31,6 +33,7 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
       ("mutation-percent", "", cxxopts::value<int>(options.mutationPercent))
       ("frames", "", cxxopts::value<long long>(options.frames))
       ("frame-ms", "", cxxopts::value<long long>(options.frameMs))
+      ("scan", "", cxxopts::value<std::string>(scan))
       ("trace", "", cxxopts::value<std::string>(options.tracePath))
       ("trace-every", "", cxxopts::value<long long>(options.traceEvery))
       ("stats", "", cxxopts::value<std::string>(options.statsPath))
@@ -52,6 +55,14 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
     options.rules = RuleSet::Shoalgen2;
   } else {
     error = "--rules must be shoalgen or shoalgen2";
+    return false;
+  }
+  if (scan == "linear") {
+    options.scan = ScanMode::Linear;
+  } else if (scan == "index") {
+    options.scan = ScanMode::Index;
+  } else {
+    error = "--scan must be linear or index";
     return false;
   }
   const long long kMaxCount = 1000000;

@@ -2,11 +2,13 @@
 
 #include <string>
 
+#include "behave/behave.h"
 #include "behave/settings.h"
 
 // What one shoalsim run does.
 struct SimOptions {
   RuleSet rules = RuleSet::Shoalgen;
+  ScanMode scan = ScanMode::Index;
   int minFood = 80;
   int minFish1 = 50;
   int minFish2 = 8;

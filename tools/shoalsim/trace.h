@@ -4,8 +4,7 @@
 #include <cstdio>
 #include <string>
 
-// One JSON line with every entity of the world, lists in list order.
-std::string TraceLine(long long frame, float simTime);
+#include "behave/worldTrace.h"
 
 // One species at one traced frame.
 struct SpeciesStats {

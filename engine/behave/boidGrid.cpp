@@ -1,0 +1,579 @@
+#include "behave/boidGrid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+// Below this many members a pass over all of them beats any grid.
+constexpr size_t kLeastForCells = 48;
+// Cells along one axis at most (the searches keep per-axis rows of 64).
+constexpr int kMostCellsPerAxis = 48;
+// Cell edge as a share of the widest neighbour range: a range then spans a
+// few cells, and the cells cut off most of the cube around the range.
+constexpr double kCellPerRange = 0.5;
+// Cell edge at least the mean spacing of the members, so that cells are not
+// mostly empty.
+constexpr double kLeastCellPerSpacing = 1.0;
+// The grid covers the members' bounding box clipped to this bound; members
+// beyond it share the border cells.
+constexpr double kGridBound = 64.0;
+// A search whose cells make up at least 1 / kSpanShareForWalk of the grid
+// sweeps all members in list order instead.
+constexpr long long kSpanShareForWalk = 2;
+// Searches sweeping fewer members than this sort the ones found; more are
+// put in order through a bit per slot.
+constexpr size_t kSortBelow = 48;
+// The prey scan starts from this distance and keeps only nearer prey.
+constexpr float kFarthestPrey = 1e8f;
+// Relative slack on search radii: a member whose rounded distance passes a
+// range test may lie a few float roundings beyond the range.
+constexpr double kRadiusSlack = 1e-5;
+constexpr double kAbsoluteSlack = 1e-30;
+// Slack on the gap between a point and a cell, whose edges the doubles place
+// a rounding away from where Axis puts them; skipping a cell only saves time.
+constexpr double kGapSlack = 1e-6;
+
+bool Finite(const Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+// The squared distance as Vec3::Length rounds it before its square root;
+// the sign of each difference does not change its square.
+float SquaredDistance(const Vec3& a, float x, float y, float z) {
+  const float dx = a.x - x;
+  const float dy = a.y - y;
+  const float dz = a.z - z;
+  return (dx * dx + dy * dy) + dz * dz;
+}
+
+}  // namespace
+
+void BoidGrid::Members::Blank(size_t count) {
+  const float blank = std::numeric_limits<float>::quiet_NaN();
+  x.assign(count, blank);
+  y.assign(count, blank);
+  z.assign(count, blank);
+  size.assign(count, 0.0f);
+  slot.assign(count, 0);
+}
+
+void BoidGrid::Members::Set(size_t place, const Vec3& p, float memberSize, uint32_t memberSlot) {
+  x[place] = p.x;
+  y[place] = p.y;
+  z[place] = p.z;
+  size[place] = memberSize;
+  slot[place] = memberSlot;
+}
+
+void BoidGrid::Members::Move(size_t to, size_t from) {
+  x[to] = x[from];
+  y[to] = y[from];
+  z[to] = z[from];
+  size[to] = size[from];
+  slot[to] = slot[from];
+}
+
+void BoidGrid::Members::Clear(size_t place) {
+  const float blank = std::numeric_limits<float>::quiet_NaN();
+  x[place] = y[place] = z[place] = blank;
+  size[place] = 0.0f;
+  slot[place] = 0;
+}
+
+long long BoidGrid::Span::Cells() const {
+  long long cells = 1;
+  for (int a = 0; a < 3; ++a) cells *= high[a] - low[a] + 1;
+  return cells;
+}
+
+bool BoidGrid::Span::Holds(int i, int j, int k) const {
+  return i >= low[0] && i <= high[0] && j >= low[1] && j <= high[1] && k >= low[2] && k <= high[2];
+}
+
+void BoidGrid::Reset() {
+  source_ = nullptr;
+  include_ = nullptr;
+  collected_ = false;
+  gridded_ = false;
+}
+
+void BoidGrid::Bind(const BoidList& list, bool (*include)(const Boid&), bool moving) {
+  Reset();
+  source_ = &list;
+  include_ = include;
+  moving_ = moving;
+}
+
+void BoidGrid::Collect() {
+  boids_.clear();
+  x_.clear();
+  y_.clear();
+  z_.clear();
+  size_.clear();
+  heading_.clear();
+  cellOf_.clear();
+  placeOf_.clear();
+  ready_.clear();
+  marked_.clear();
+  slotOf_.clear();
+  mapped_ = false;
+  hint_[0] = hint_[1] = 0;
+  live_ = 0;
+  largestSize_ = 0.0f;
+  gridded_ = false;
+  collected_ = true;
+  for (Boid* boid : *source_)
+    if (!include_ || include_(*boid)) AddSlot(boid);
+  listSeen_ = source_->size();
+}
+
+void BoidGrid::AddSlot(Boid* boid) {
+  const uint32_t slot = static_cast<uint32_t>(boids_.size());
+  boids_.push_back(boid);
+  x_.push_back(0.0f);
+  y_.push_back(0.0f);
+  z_.push_back(0.0f);
+  size_.push_back(0.0f);
+  heading_.emplace_back();
+  cellOf_.push_back(kNoCell);
+  placeOf_.push_back(0);
+  if (ready_.size() * 64 <= slot) {
+    ready_.push_back(0);
+    marked_.push_back(0);
+  }
+  ReadMember(slot, *boid);
+  if (mapped_) slotOf_[boid] = slot;
+  ++live_;
+  // A size that is not a number must not hide behind a false comparison.
+  if (!(boid->size <= largestSize_)) largestSize_ = boid->size;
+  if (gridded_ && dims_[0] > 0) PlaceInCell(slot, CellFor(boid->position));
+}
+
+void BoidGrid::ReadMember(uint32_t slot, const Boid& boid) {
+  x_[slot] = boid.position.x;
+  y_[slot] = boid.position.y;
+  z_[slot] = boid.position.z;
+  size_[slot] = boid.size;
+  Vec3 heading = boid.steering;
+  heading_[slot] = heading.Normalise();
+  SetReady(slot, boid.readyToMate);
+}
+
+uint32_t BoidGrid::SlotOf(const Boid& member) {
+  const uint32_t slots = static_cast<uint32_t>(boids_.size());
+  for (uint32_t hint : hint_)
+    if (hint < slots && boids_[hint] == &member) return hint;
+  // A walk down the list asks for the next live slot.
+  const uint32_t end = std::min(slots, hint_[0] + 9);
+  for (uint32_t slot = hint_[0] + 1; slot < end; ++slot) {
+    if (boids_[slot] == &member) {
+      hint_[0] = slot;
+      return slot;
+    }
+  }
+  if (!mapped_) {
+    slotOf_.reserve(live_);
+    for (uint32_t slot = 0; slot < slots; ++slot)
+      if (boids_[slot]) slotOf_[boids_[slot]] = slot;
+    mapped_ = true;
+  }
+  const auto it = slotOf_.find(&member);
+  if (it == slotOf_.end()) return kNoSlot;
+  hint_[0] = it->second;
+  return it->second;
+}
+
+void BoidGrid::SetReady(uint32_t slot, bool ready) {
+  const uint64_t bit = uint64_t{1} << (slot % 64);
+  if (ready)
+    ready_[slot / 64] |= bit;
+  else
+    ready_[slot / 64] &= ~bit;
+}
+
+void BoidGrid::Refresh(const Boid& member) {
+  if (!collected_) return;
+  const uint32_t slot = SlotOf(member);
+  if (slot == kNoSlot) return;
+  ReadMember(slot, member);
+  if (!gridded_ || dims_[0] == 0) return;
+  const uint32_t cell = CellFor(member.position);
+  if (cell != cellOf_[slot]) {
+    TakeFromCell(slot);
+    PlaceInCell(slot, cell);
+  } else if (cell != kNoCell) {
+    const uint32_t place = placeOf_[slot];
+    members_.x[place] = member.position.x;
+    members_.y[place] = member.position.y;
+    members_.z[place] = member.position.z;
+  }
+}
+
+void BoidGrid::Remove(const Boid& member) {
+  if (!collected_) return;
+  --listSeen_;
+  const uint32_t slot = SlotOf(member);
+  if (slot == kNoSlot) return;
+  if (gridded_ && dims_[0] > 0) TakeFromCell(slot);
+  SetReady(slot, false);
+  boids_[slot] = nullptr;
+  x_[slot] = y_[slot] = z_[slot] = std::numeric_limits<float>::quiet_NaN();
+  if (mapped_) slotOf_.erase(&member);
+  --live_;
+}
+
+void BoidGrid::TakeAppended() {
+  if (!collected_) return;
+  for (size_t i = listSeen_; i < source_->size(); ++i) {
+    Boid* boid = (*source_)[i];
+    if (!include_ || include_(*boid)) AddSlot(boid);
+  }
+  listSeen_ = source_->size();
+}
+
+void BoidGrid::Layout() {
+  gridded_ = true;
+  dims_[0] = dims_[1] = dims_[2] = 0;
+  if (live_ < kLeastForCells) return;
+
+  double low[3] = {kGridBound, kGridBound, kGridBound};
+  double high[3] = {-kGridBound, -kGridBound, -kGridBound};
+  size_t placed = 0;
+  for (uint32_t slot = 0; slot < boids_.size(); ++slot) {
+    const float p[3] = {x_[slot], y_[slot], z_[slot]};
+    if (!boids_[slot] || !std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) continue;
+    for (int a = 0; a < 3; ++a) {
+      low[a] = std::min(low[a], static_cast<double>(p[a]));
+      high[a] = std::max(high[a], static_cast<double>(p[a]));
+    }
+    ++placed;
+  }
+  if (placed == 0) return;
+
+  double extent[3];
+  double volume = 1.0;
+  for (int a = 0; a < 3; ++a) {
+    low[a] = std::max(low[a], -kGridBound);
+    high[a] = std::min(high[a], kGridBound);
+    extent[a] = std::max(high[a] - low[a], 1e-3);
+    volume *= extent[a];
+  }
+  double edge = std::cbrt(volume / static_cast<double>(placed)) * kLeastCellPerSpacing;
+  if (std::isfinite(range_) && range_ * kCellPerRange > edge) edge = range_ * kCellPerRange;
+
+  for (int a = 0; a < 3; ++a) {
+    const double cells = std::ceil(extent[a] / edge);
+    dims_[a] = static_cast<int>(std::min(std::max(cells, 1.0), double{kMostCellsPerAxis}));
+    cellSize_[a] = extent[a] / dims_[a];
+    inverseCell_[a] = 1.0 / cellSize_[a];
+    origin_[a] = low[a];
+  }
+  FillCells();
+}
+
+void BoidGrid::FillCells() {
+  const size_t total = static_cast<size_t>(dims_[0]) * dims_[1] * dims_[2];
+  cellCount_.assign(total, 0);
+  for (uint32_t slot = 0; slot < boids_.size(); ++slot) {
+    cellOf_[slot] = boids_[slot] ? CellFor(Vec3(x_[slot], y_[slot], z_[slot])) : kNoCell;
+    if (cellOf_[slot] != kNoCell) ++cellCount_[cellOf_[slot]];
+  }
+  // Cells of a moving list keep room for members moving in; one that runs
+  // out of room has the cells filled afresh.
+  cellStart_.resize(total + 1);
+  uint32_t start = 0;
+  for (size_t cell = 0; cell < total; ++cell) {
+    cellStart_[cell] = start;
+    start += cellCount_[cell] + (moving_ ? 1 + cellCount_[cell] / 4 : 0);
+    cellCount_[cell] = 0;
+  }
+  cellStart_[total] = start;
+  members_.Blank(start);
+  for (uint32_t slot = 0; slot < boids_.size(); ++slot) {
+    const uint32_t cell = cellOf_[slot];
+    if (cell == kNoCell) continue;
+    const uint32_t place = cellStart_[cell] + cellCount_[cell]++;
+    members_.Set(place, Vec3(x_[slot], y_[slot], z_[slot]), size_[slot], slot);
+    placeOf_[slot] = place;
+  }
+}
+
+int BoidGrid::Axis(int axis, double coordinate) const {
+  const double t = (coordinate - origin_[axis]) * inverseCell_[axis];
+  if (!(t >= 0.0)) return 0;
+  if (t >= dims_[axis]) return dims_[axis] - 1;
+  return static_cast<int>(t);
+}
+
+uint32_t BoidGrid::CellFor(const Vec3& p) const {
+  if (!Finite(p)) return kNoCell;
+  return static_cast<uint32_t>(Axis(0, p.x) + dims_[0] * (Axis(1, p.y) + dims_[1] * Axis(2, p.z)));
+}
+
+BoidGrid::Span BoidGrid::SpanAround(const Vec3& centre, double reach) const {
+  const double c[3] = {centre.x, centre.y, centre.z};
+  Span span;
+  for (int a = 0; a < 3; ++a) {
+    const double slack = (reach + std::fabs(c[a])) * kRadiusSlack + kAbsoluteSlack;
+    span.low[a] = Axis(a, c[a] - reach - slack);
+    span.high[a] = Axis(a, c[a] + reach + slack);
+  }
+  return span;
+}
+
+void BoidGrid::SquaredGaps(const Span& span, const Vec3& centre, double (*gaps)[64]) const {
+  const double c[3] = {centre.x, centre.y, centre.z};
+  for (int a = 0; a < 3; ++a) {
+    for (int i = span.low[a]; i <= span.high[a]; ++i) {
+      // Border cells reach out to infinity.
+      const double from = i == 0 ? -INFINITY : origin_[a] + i * cellSize_[a];
+      const double to = i == dims_[a] - 1 ? INFINITY : origin_[a] + (i + 1) * cellSize_[a];
+      double gap = c[a] < from ? from - c[a] : c[a] > to ? c[a] - to : 0.0;
+      gap = std::max(gap - kGapSlack, 0.0);
+      gaps[a][i - span.low[a]] = gap * gap;
+    }
+  }
+}
+
+void BoidGrid::PlaceInCell(uint32_t slot, uint32_t cell) {
+  cellOf_[slot] = cell;
+  if (cell == kNoCell) return;
+  if (cellStart_[cell] + cellCount_[cell] == cellStart_[cell + 1]) {
+    FillCells();
+    return;
+  }
+  const uint32_t place = cellStart_[cell] + cellCount_[cell]++;
+  members_.Set(place, Vec3(x_[slot], y_[slot], z_[slot]), size_[slot], slot);
+  placeOf_[slot] = place;
+}
+
+void BoidGrid::TakeFromCell(uint32_t slot) {
+  const uint32_t cell = cellOf_[slot];
+  if (cell == kNoCell) return;
+  const uint32_t place = placeOf_[slot];
+  const uint32_t last = cellStart_[cell] + --cellCount_[cell];
+  if (place != last) {
+    members_.Move(place, last);
+    placeOf_[members_.slot[place]] = place;
+  }
+  members_.Clear(last);
+  cellOf_[slot] = kNoCell;
+}
+
+BoidGrid::Found BoidGrid::Near(const Vec3& centre, float size, float factor, const Boid* self) {
+  if (!collected_) Collect();
+  if (!gridded_) {
+    range_ = 2.0 * largestSize_ * factor;
+    Layout();
+  }
+  const size_t room = std::max(boids_.size(), members_.x.size()) + 1;
+  if (found_.size() < room) found_.resize(room + room / 2);
+  if (passed_.size() < room + 8) passed_.resize(room + room / 2 + 8);
+  const uint32_t* const first = found_.data();
+  // Nothing is within any range of a point that is not finite.
+  if (!Finite(centre) || live_ == 0) return Found(this, first, first);
+  const uint32_t selfSlot = self ? SlotOf(*self) : kNoSlot;
+
+  const double reach = static_cast<double>((largestSize_ + size) * factor);
+  size_t count;
+  if (dims_[0] == 0 || !std::isfinite(reach)) {
+    count = NearAll(centre, size, factor, selfSlot);
+  } else {
+    const Span span = SpanAround(centre, reach);
+    const long long cells = static_cast<long long>(dims_[0]) * dims_[1] * dims_[2];
+    if (span.Cells() * kSpanShareForWalk >= cells)
+      count = NearAll(centre, size, factor, selfSlot);
+    else
+      count = NearCells(span, centre, size, factor, selfSlot, reach);
+  }
+  return Found(this, first, first + count);
+}
+
+void BoidGrid::Sweep(const float* x, const float* y, const float* z, const float* memberSize,
+                     uint32_t count, const Vec3& centre, float size, float factor, uint8_t* passed) {
+  // The range test exactly as Steer's scan makes it, for a run of members
+  // at once: no branches, and the fields side by side, so the compiler can
+  // test several members per instruction with the same rounding. Blanks and
+  // removed slots have coordinates that are not numbers and never pass.
+  for (uint32_t n = 0; n < count; ++n) {
+    const float dx = centre.x - x[n];
+    const float dy = centre.y - y[n];
+    const float dz = centre.z - z[n];
+    passed[n] = std::sqrt((dx * dx + dy * dy) + dz * dz) < (memberSize[n] + size) * factor;
+  }
+}
+
+size_t BoidGrid::NearAll(const Vec3& centre, float size, float factor, uint32_t self) {
+  const uint32_t slots = static_cast<uint32_t>(boids_.size());
+  uint8_t* passed = passed_.data();
+  Sweep(x_.data(), y_.data(), z_.data(), size_.data(), slots, centre, size, factor, passed);
+  if (self < slots) passed[self] = 0;
+  // Slots are in list order already. Free of branches on the test, whose
+  // outcome is as good as random.
+  uint32_t* found = found_.data();
+  size_t count = 0;
+  for (uint32_t slot = 0; slot < slots; ++slot) {
+    found[count] = slot;
+    count += passed[slot];
+  }
+  return count;
+}
+
+size_t BoidGrid::NearCells(const Span& span, const Vec3& centre, float size, float factor, uint32_t self,
+                           double reach) {
+  double gaps[3][64];
+  SquaredGaps(span, centre, gaps);
+  const double limit = reach * (1.0 + kRadiusSlack) + kAbsoluteSlack;
+  const double limit2 = limit * limit;
+
+  // The rows of cells along x within reach, less the cells at their ends
+  // that lie wholly out of it; cells in a row own adjacent runs of places.
+  rows_.clear();
+  size_t candidates = 0;
+  for (int k = span.low[2]; k <= span.high[2]; ++k) {
+    const double gz = gaps[2][k - span.low[2]];
+    if (gz > limit2) continue;
+    for (int j = span.low[1]; j <= span.high[1]; ++j) {
+      const double gyz = gz + gaps[1][j - span.low[1]];
+      if (gyz > limit2) continue;
+      int low = span.low[0];
+      int high = span.high[0];
+      while (low <= high && gyz + gaps[0][low - span.low[0]] > limit2) ++low;
+      while (high >= low && gyz + gaps[0][high - span.low[0]] > limit2) --high;
+      if (low > high) continue;
+      const size_t row = static_cast<size_t>(dims_[0]) * (j + static_cast<size_t>(dims_[1]) * k);
+      const uint32_t from = cellStart_[row + low];
+      const uint32_t to = cellStart_[row + high] + cellCount_[row + high];
+      rows_.push_back({from, to});
+      candidates += to - from;
+    }
+  }
+
+  // Each row swept in one go, then the passing members put in list order:
+  // few are sorted; many are marked by slot, and the marks read back in
+  // order. Both are free of branches on the test, whose outcome is as good
+  // as random.
+  uint8_t* passed = passed_.data();
+  const uint32_t* slotAt = members_.slot.data();
+  uint32_t* found = found_.data();
+  uint64_t* marked = marked_.data();
+  const bool few = candidates < kSortBelow;
+  size_t count = 0;
+  for (const auto& [from, to] : rows_) {
+    Sweep(members_.x.data() + from, members_.y.data() + from, members_.z.data() + from,
+          members_.size.data() + from, to - from, centre, size, factor, passed);
+    if (few) {
+      for (uint32_t place = from; place < to; ++place) {
+        found[count] = slotAt[place];
+        count += passed[place - from];
+      }
+    } else {
+      for (uint32_t place = from; place < to; ++place) {
+        const uint32_t slot = slotAt[place];
+        marked[slot / 64] |= static_cast<uint64_t>(passed[place - from]) << (slot % 64);
+      }
+    }
+  }
+  if (few) {
+    std::sort(found, found + count);
+    return static_cast<size_t>(std::remove(found, found + count, self) - found);
+  }
+  if (self < boids_.size()) marked[self / 64] &= ~(uint64_t{1} << (self % 64));
+  const uint32_t words = static_cast<uint32_t>((boids_.size() + 63) / 64);
+  for (uint32_t word = 0; word < words; ++word) {
+    uint64_t bits = marked[word];
+    marked[word] = 0;
+    while (bits) {
+      found[count++] = word * 64 + static_cast<uint32_t>(__builtin_ctzll(bits));
+      bits &= bits - 1;
+    }
+  }
+  return count;
+}
+
+Boid* BoidGrid::Nearest(const Vec3& centre) {
+  if (!collected_) Collect();
+  if (!gridded_) {
+    range_ = 0.0;
+    Layout();
+  }
+  if (live_ == 0 || !Finite(centre)) return nullptr;
+
+  float best = kFarthestPrey;
+  uint32_t chosen = kNoSlot;
+  // The distance exactly as Vec3::Length of (member - centre).
+  auto consider = [&](uint32_t slot, float x, float y, float z) {
+    const float dist = std::sqrt(SquaredDistance(centre, x, y, z));
+    if (dist < best || (dist == best && chosen != kNoSlot && slot < chosen)) {
+      best = dist;
+      chosen = slot;
+    }
+  };
+
+  if (dims_[0] == 0) {
+    for (uint32_t slot = 0; slot < boids_.size(); ++slot) consider(slot, x_[slot], y_[slot], z_[slot]);
+  } else {
+    // Growing boxes of cells, each sweeping only the cells new to it and
+    // skipping cells wholly farther than the best so far, until the best
+    // lies well inside the box: every member outside is then farther, so it
+    // can neither win nor tie.
+    double reach = std::max(cellSize_[0], std::max(cellSize_[1], cellSize_[2]));
+    Span done{{1, 1, 1}, {0, 0, 0}};  // empty
+    double gaps[3][64];
+    auto sweep = [&](size_t row, int low, int high, double gyz, const Span& span) {
+      const double limit = best * (1.0 + kRadiusSlack) + kAbsoluteSlack;
+      const double limit2 = chosen == kNoSlot ? INFINITY : limit * limit;
+      while (low <= high && gyz + gaps[0][low - span.low[0]] > limit2) ++low;
+      while (high >= low && gyz + gaps[0][high - span.low[0]] > limit2) --high;
+      if (low > high) return;
+      const uint32_t end = cellStart_[row + high] + cellCount_[row + high];
+      for (uint32_t place = cellStart_[row + low]; place < end; ++place)
+        consider(members_.slot[place], members_.x[place], members_.y[place], members_.z[place]);
+    };
+    for (;;) {
+      const Span span = SpanAround(centre, reach);
+      SquaredGaps(span, centre, gaps);
+      for (int k = span.low[2]; k <= span.high[2]; ++k) {
+        for (int j = span.low[1]; j <= span.high[1]; ++j) {
+          const double gyz = gaps[2][k - span.low[2]] + gaps[1][j - span.low[1]];
+          const size_t row = static_cast<size_t>(dims_[0]) * (j + static_cast<size_t>(dims_[1]) * k);
+          if (done.Holds(done.low[0], j, k)) {
+            // The middle of this row was swept before.
+            sweep(row, span.low[0], done.low[0] - 1, gyz, span);
+            sweep(row, done.high[0] + 1, span.high[0], gyz, span);
+          } else {
+            sweep(row, span.low[0], span.high[0], gyz, span);
+          }
+        }
+      }
+      if (chosen != kNoSlot && best < reach * 0.999) break;
+      bool whole = true;
+      for (int a = 0; a < 3; ++a) whole = whole && span.low[a] == 0 && span.high[a] == dims_[a] - 1;
+      if (whole) break;
+      done = span;
+      reach *= 2.0;
+    }
+  }
+  if (chosen == kNoSlot) return nullptr;
+  hint_[1] = chosen;
+  return boids_[chosen];
+}
+
+Boid* BoidGrid::LastReady(const Boid* self) {
+  if (!collected_) Collect();
+  const uint32_t selfSlot = self ? SlotOf(*self) : kNoSlot;
+  for (size_t word = ready_.size(); word-- > 0;) {
+    uint64_t bits = ready_[word];
+    while (bits) {
+      const int top = 63 - __builtin_clzll(bits);
+      bits &= ~(uint64_t{1} << top);
+      const uint32_t slot = static_cast<uint32_t>(word * 64 + top);
+      if (slot == selfSlot) continue;
+      if (boids_[slot]->readyToMate) {
+        hint_[1] = slot;
+        return boids_[slot];
+      }
+      ready_[word] &= ~(uint64_t{1} << top);  // cleared behind the grid's back
+    }
+  }
+  return nullptr;
+}

@@ -1,0 +1,172 @@
+#pragma once
+
+#include <cstdint>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "behave/boid.h"
+
+// A uniform grid over the members of one population list, kept in step with
+// the list while a frame changes it, so that a fish's searches visit only the
+// members near it. Every answer comes in list order, or is chosen as a scan
+// in list order would choose it, so the callers' sums and choices match the
+// plain scans bit for bit.
+//
+// A member occupies a slot numbered in list order: appends take new slots at
+// the end and removals leave holes, so slot order stays list order although
+// list indices shift on every erase.
+class BoidGrid {
+ public:
+  // What a neighbour or predator search hands back of each member found.
+  struct Nearby {
+    Vec3 position;
+    Vec3 heading;  // its steering normalised, as Steer's alignment takes it
+  };
+  // The members found by the latest search, in list order; valid until the
+  // next search.
+  class Found {
+   public:
+    class Iterator {
+     public:
+      Iterator(const BoidGrid* grid, const uint32_t* at) : grid_(grid), at_(at) {}
+      Nearby operator*() const { return grid_->NearbyAt(*at_); }
+      Iterator& operator++() {
+        ++at_;
+        return *this;
+      }
+      bool operator!=(const Iterator& other) const { return at_ != other.at_; }
+
+     private:
+      const BoidGrid* grid_;
+      const uint32_t* at_;
+    };
+    Found(const BoidGrid* grid, const uint32_t* first, const uint32_t* last)
+        : grid_(grid), first_(first), last_(last) {}
+    Iterator begin() const { return Iterator(grid_, first_); }
+    Iterator end() const { return Iterator(grid_, last_); }
+
+   private:
+    const BoidGrid* grid_;
+    const uint32_t* first_;
+    const uint32_t* last_;
+  };
+
+  // Forgets the list.
+  void Reset();
+  // Follows `list` from now on. The slots and cells are taken from the list
+  // as it is at the first query. `include` (when given) leaves members out
+  // for good, for a list whose members cannot change in that respect
+  // meanwhile; `moving` leaves room in the cells for members that move.
+  void Bind(const BoidList& list, bool (*include)(const Boid&), bool moving);
+  const BoidList* Source() const { return source_; }
+
+  // Keeping up with the list. Refresh re-reads a member's position, steering
+  // and readiness to mate; Remove runs before the member leaves the list;
+  // TakeAppended picks up Boids appended to the list since the last look.
+  void Refresh(const Boid& member);
+  void Remove(const Boid& member);
+  void TakeAppended();
+
+  // Every member apart from `self` whose distance from `centre` is below
+  // (member.size + size) * factor, in list order; the distance is rounded as
+  // Vec3::Length of (centre - member position) rounds it.
+  Found Near(const Vec3& centre, float size, float factor, const Boid* self);
+  // The member nearest to `centre` at a distance below 1e8, the earliest in
+  // list order on equal distances; null when there is none.
+  Boid* Nearest(const Vec3& centre);
+  // The last member in list order that is ready to mate, `self` apart. Its
+  // flag is read afresh: a mating clears the flag of a mate whose update is
+  // over, without a Refresh.
+  Boid* LastReady(const Boid* self);
+
+ private:
+  static constexpr uint32_t kNoCell = 0xFFFFFFFFu;
+  static constexpr uint32_t kNoSlot = 0xFFFFFFFFu;
+
+  // The members as the cells keep them: what a search tests, side by side,
+  // one array per field so that a sweep runs through each in step. Each
+  // cell owns a run of places; the run's unused tail holds blanks, whose
+  // coordinates are not numbers, so a row of cells is swept in one go and a
+  // blank never passes a test.
+  struct Members {
+    std::vector<float> x, y, z, size;
+    std::vector<uint32_t> slot;
+    void Blank(size_t count);
+    void Set(size_t place, const Vec3& p, float memberSize, uint32_t memberSlot);
+    void Move(size_t to, size_t from);
+    void Clear(size_t place);
+  };
+
+  struct Span {
+    int low[3];
+    int high[3];
+    long long Cells() const;
+    bool Holds(int i, int j, int k) const;
+  };
+
+  void Collect();
+  void Layout();
+  void AddSlot(Boid* boid);
+  void ReadMember(uint32_t slot, const Boid& boid);
+  uint32_t SlotOf(const Boid& member);
+  uint32_t CellFor(const Vec3& p) const;
+  int Axis(int axis, double coordinate) const;
+  Span SpanAround(const Vec3& centre, double reach) const;
+  void SquaredGaps(const Span& span, const Vec3& centre, double (*gaps)[64]) const;
+  void FillCells();
+  void PlaceInCell(uint32_t slot, uint32_t cell);
+  void TakeFromCell(uint32_t slot);
+  void SetReady(uint32_t slot, bool ready);
+  Nearby NearbyAt(uint32_t slot) const {
+    return Nearby{Vec3(x_[slot], y_[slot], z_[slot]), heading_[slot]};
+  }
+  size_t NearAll(const Vec3& centre, float size, float factor, uint32_t self);
+  size_t NearCells(const Span& span, const Vec3& centre, float size, float factor, uint32_t self,
+                   double reach);
+  static void Sweep(const float* x, const float* y, const float* z, const float* memberSize,
+                    uint32_t count, const Vec3& centre, float size, float factor, uint8_t* passed);
+
+  const BoidList* source_ = nullptr;
+  bool (*include_)(const Boid&) = nullptr;
+  bool moving_ = false;
+  bool collected_ = false;  // slots taken from the list
+  bool gridded_ = false;    // cells laid out (none for a small list)
+  double range_ = 0.0;      // the widest range the cells were laid out for
+
+  // Per slot; a removed member's Boid pointer is null.
+  std::vector<Boid*> boids_;
+  std::vector<float> x_, y_, z_;  // position; not a number once removed
+  std::vector<float> size_;
+  std::vector<Vec3> heading_;
+  std::vector<uint32_t> cellOf_;
+  std::vector<uint32_t> placeOf_;  // index into members_
+  std::vector<uint64_t> ready_;    // one bit per slot
+  std::vector<uint64_t> marked_;   // one bit per slot, clear between searches
+  size_t live_ = 0;                // members in the slots
+  size_t listSeen_ = 0;            // list length that the slots account for
+  float largestSize_ = 0.0f;
+
+  // Finding a member's slot: the slots of the latest lookup and the latest
+  // answer, which nearly every lookup repeats or follows, then a map built
+  // on first need.
+  uint32_t hint_[2] = {0, 0};
+  bool mapped_ = false;
+  std::unordered_map<const Boid*, uint32_t> slotOf_;
+
+  // Cells of cellSize_ from origin_, dims_ per axis; members outside fall
+  // into the border cells, members whose position is not finite into none.
+  // Cell c owns members_[cellStart_[c]] to members_[cellStart_[c + 1] - 1],
+  // its first cellCount_[c] in use.
+  int dims_[3] = {0, 0, 0};
+  double origin_[3] = {0, 0, 0};
+  double cellSize_[3] = {0, 0, 0};
+  double inverseCell_[3] = {0, 0, 0};
+  std::vector<uint32_t> cellStart_;
+  std::vector<uint32_t> cellCount_;
+  Members members_;
+
+  std::vector<std::pair<uint32_t, uint32_t>> rows_;  // runs of places a search sweeps
+  std::vector<uint32_t> found_;  // slots found by a search, room for all
+  std::vector<uint8_t> passed_;  // per member swept, room for all
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "behave/boidGrid.h"
+
+// The grids that the update of one list consults in place of the plain scans
+// of Boid::Steer: over its own list, its predator list and its prey list.
+// UpdateSimulation starts one for each list it walks while `scanMode` is
+// ScanMode::Index, reports after every fish's update what that update
+// changed, and RemoveBoid reports every Boid that leaves a list; so each
+// query sees the lists exactly as a scan at that moment would.
+class SteerIndex {
+ public:
+  // The index that a Steer over these lists consults, or null: then the
+  // plain scans run.
+  static SteerIndex* Active(const BoidList& own, const BoidList& predators, const BoidList& prey);
+
+  // Between Start and Stop this index is the active one.
+  void Start(const BoidList& own, const BoidList& predators, const BoidList& prey);
+  void Stop();
+  // After the update of `fish`, which stays in its list: it moved, its
+  // steering and readiness to mate changed, and a mating may have appended a
+  // child.
+  void Updated(const Boid& fish);
+  // Before `boid` leaves `list`.
+  static void Removing(const BoidList& list, const Boid& boid);
+
+  // The last other fish of the own list, in list order, that is ready to mate.
+  Boid* LastReadyOther(const Boid& self) { return own_.LastReady(&self); }
+  // Own-list fish nearer than (their size + own size) * factor, in list
+  // order.
+  BoidGrid::Found Neighbours(const Boid& self, float factor) {
+    return own_.Near(self.position, self.size, factor, &self);
+  }
+  // Predators nearer than (their size + own size) * factor, likewise.
+  BoidGrid::Found Predators(const Boid& self, float factor) {
+    return predators_.Near(self.position, self.size, factor, nullptr);
+  }
+  // The nearest prey that may be chosen, the earliest in list order on equal
+  // distances; null when none lies nearer than 1e8.
+  Boid* NearestPrey(const Boid& self) { return prey_.Nearest(self.position); }
+
+ private:
+  BoidGrid own_;
+  BoidGrid predators_;
+  BoidGrid prey_;
+};
