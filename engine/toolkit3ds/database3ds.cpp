@@ -44,13 +44,7 @@ void DatabaseInit3ds(dbrec3ds** handle) {
     ErrorPush3ds(ERR_INVALID_ARG);
     return;
   }
-  if (*handle == nullptr) {
-    *handle = static_cast<dbrec3ds*>(std::calloc(1, sizeof(dbrec3ds)));
-    if (*handle == nullptr) {
-      ErrorPush3ds(ERR_NO_MEM);
-      return;
-    }
-  }
+  if (!EnsureRecord3ds(handle)) return;
   dbrec3ds* db = *handle;
   db->topchunk = nullptr;
   db->objListDirty = db->matListDirty = db->nodeListDirty = 1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 
 // The toolkit's process-wide error list. Every failure of a toolkit
 // operation is reported only here, by numeric code; nothing is logged.
@@ -56,3 +57,18 @@ const errorlist3ds& ErrorList3ds();
 // Empties the list and lowers the flag. The engine never calls it; tools and
 // tests that read unrelated files one after another do.
 void ErrorClear3ds();
+
+// Gives *handle a zeroed record when it holds none yet, so callers may pass
+// either a fresh handle or one to reuse. Pushes ERR_NO_MEM and returns false
+// when the record cannot be allocated.
+template <typename Record>
+bool EnsureRecord3ds(Record** handle) {
+  if (*handle == nullptr) {
+    *handle = static_cast<Record*>(std::calloc(1, sizeof(Record)));
+    if (*handle == nullptr) {
+      ErrorPush3ds(ERR_NO_MEM);
+      return false;
+    }
+  }
+  return true;
+}

@@ -256,13 +256,7 @@ void MeshNames3ds(dbrec3ds* db, namelist3ds** handle) {
   if (!ErrorRaised3ds() && objects != nullptr) {
     for (uint32_t i = 0; i < objects->count; i++) count += IsMeshObject(objects->list[i].chunk);
   }
-  if (*handle == nullptr) {
-    *handle = static_cast<namelist3ds*>(std::calloc(1, sizeof(namelist3ds)));
-    if (*handle == nullptr) {
-      ErrorPush3ds(ERR_NO_MEM);
-      return;
-    }
-  }
+  if (!EnsureRecord3ds(handle)) return;
   namelist3ds* names = *handle;
   const uint32_t capacity = count > 0 ? count : kEmptyListCapacity;
   names->names = static_cast<char**>(std::calloc(capacity, sizeof(char*)));
@@ -308,13 +302,7 @@ void MeshRecordInit3ds(meshrec3ds** handle, uint16_t vertexCount, uint16_t faceC
     ErrorPush3ds(ERR_INVALID_ARG);
     return;
   }
-  if (*handle == nullptr) {
-    *handle = static_cast<meshrec3ds*>(std::calloc(1, sizeof(meshrec3ds)));
-    if (*handle == nullptr) {
-      ErrorPush3ds(ERR_NO_MEM);
-      return;
-    }
-  }
+  if (!EnsureRecord3ds(handle)) return;
   meshrec3ds* mesh = *handle;
   SetDefaults(mesh);
   FreeGroups(mesh);
