@@ -75,11 +75,12 @@ bench: native
 demo: win64 assets
 	./scripts/demo
 
-# The two programs and their thirteen assets, ready to unpack and run on Windows.
+# The two programs, the model viewer and the thirteen assets, ready to unpack
+# and run on Windows.
 dist: win64 assets
 	@mkdir -p $(OUT)
 	rm -f $(OUT)/shoalgen.zip
-	cd $(WIN)/run && zip -q ../../../$(OUT)/shoalgen.zip shoalgen.exe shoalgen2.exe \
+	cd $(WIN)/run && zip -q ../../../$(OUT)/shoalgen.zip shoalgen.exe shoalgen2.exe modelview.exe \
 	  cube.3ds sphererot270.3ds NeonTetra0.3ds Angel0.3ds Mezirozame0.3ds \
 	  water.bmp food.bmp neontet.bmp AngelT.bmp MeziroT.bmp pink.bmp green.bmp rot.bmp
 	@echo "dist: $(OUT)/shoalgen.zip"

@@ -1,0 +1,89 @@
+#!/bin/bash
+# End-to-end test of the model viewer under Wine on an X display, driven by
+# keystrokes. Usage:
+#   modelview_test.sh RUN_FOLDER WORK_FOLDER CASE [LEVEL_FOLDER]
+# CASE: md2 (a real model with its skin in both renderers: the pictures
+# agree once the Direct3D one, whose view is left-handed, is mirrored), bsp
+# (the test level from LEVEL_FOLDER: each face shows its texture in both
+# renderers), refused (a file that is no model, and a wrong renderer name).
+set -u
+run="$1" work="$2" case="$3" level="${4:-}"
+. "$(dirname "$0")/../../scripts/lib/drive.sh"
+
+fail() {
+  echo "FAIL: $*"
+  pkill -f modelview.exe 2>/dev/null
+  exit 1
+}
+
+# view RENDERER FILE [SKIN]: shows FILE, goes back to the first view and
+# moment and pauses there (Home, P), saves RENDERER.png and quits.
+view() {
+  local renderer="$1" file="$2" skin="${3:-}"
+  rm -f "$work/exit-status"
+  ( cd "$work" && wine "$run/modelview.exe" "$file" "$renderer" $skin; echo $? > exit-status ) \
+    </dev/null >"$work/$renderer.out" 2>&1 &
+  local window
+  window=$(wait_window "modelview - $file" 60) || fail "$renderer: no window for $file"
+  sleep 2
+  [ -s "$work/exit-status" ] && fail "$renderer: the viewer ended: $(cat "$work/$renderer.out")"
+  press "$window" Home p
+  sleep 1.5
+  screenshot "$window" "$work/$renderer.png"
+  press "$window" Escape
+  local status
+  status=$(wait_exit "$work" 30) || fail "$renderer: Escape did not end the viewer"
+  [ "$status" = 0 ] || fail "$renderer: exit status $status"
+}
+
+# count IMAGE AWK_CONDITION: the pixels of IMAGE whose r, g, b meet the condition.
+count() {
+  convert "$1" -depth 8 txt:- | awk -F'[(),]' "NR > 1 { r = \$3; g = \$4; b = \$5; if ($2) n++ } END { print n + 0 }"
+}
+
+rm -rf "$work" && mkdir -p "$work"
+
+case "$case" in
+  md2)
+    cp /usr/share/assimp/models/MD2/faerie.md2 /usr/share/assimp/models/MD2/faerie2.bmp "$work"/
+    view opengl faerie.md2 faerie2.bmp
+    view direct3d faerie.md2 faerie2.bmp
+    # The model: what is not the background (32, 48, 64).
+    drawn='(r - 32) ^ 2 + (g - 48) ^ 2 + (b - 64) ^ 2 > 300'
+    model=$(count "$work/opengl.png" "$drawn")
+    convert "$work/direct3d.png" -flop "$work/direct3d-mirrored.png"
+    mirrored=$(count "$work/direct3d-mirrored.png" "$drawn")
+    differ=$(compare -metric AE -fuzz 12% "$work/opengl.png" "$work/direct3d-mirrored.png" \
+             "$work/difference.png" 2>&1 | cut -d' ' -f1)
+    echo "model pixels: opengl $model, direct3d $mirrored; pixels that differ: $differ"
+    [ "$model" -gt 5000 ] || fail "the OpenGL picture shows too little of the model"
+    [ "$mirrored" -gt 5000 ] || fail "the Direct3D picture shows too little of the model"
+    [ "${differ%.*}" -lt $((model / 10)) ] || fail "the pictures differ in $differ pixels"
+    ;;
+  bsp)
+    cp -r "$level"/* "$work"/
+    for renderer in opengl direct3d; do
+      view "$renderer" level.bsp
+      red=$(count "$work/$renderer.png" 'r > 180 && g < 80 && b < 80')
+      green=$(count "$work/$renderer.png" 'g > 150 && r < 80 && b < 80')
+      yellow=$(count "$work/$renderer.png" 'r > 180 && g > 160 && b < 100')
+      echo "$renderer: floor $red, wall $green, side $yellow pixels"
+      [ "$red" -gt 2000 ] && [ "$green" -gt 2000 ] && [ "$yellow" -gt 2000 ] ||
+        fail "$renderer: a face does not show its texture"
+    done
+    ;;
+  refused)
+    printf 'no model here\n' > "$work/notes.txt"
+    ( cd "$work" && wine "$run/modelview.exe" notes.txt opengl ) </dev/null >"$work/out" 2>"$work/err"
+    status=$?
+    echo "notes.txt: exit $status, $(cat "$work/err")"
+    [ "$status" = 1 ] && grep -q "^modelview: notes.txt: " "$work/err" || fail "a text file was not refused"
+    ( cd "$work" && wine "$run/modelview.exe" notes.txt vulkan ) </dev/null >"$work/out" 2>"$work/err"
+    status=$?
+    [ "$status" = 2 ] && grep -q "^usage: modelview" "$work/err" || fail "a wrong renderer: exit $status"
+    ;;
+  *)
+    fail "unknown case $case"
+    ;;
+esac
+echo "PASS: modelview $case"

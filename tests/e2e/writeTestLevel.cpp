@@ -1,0 +1,63 @@
+// Writes a small Quake 3 level for the model viewer's end-to-end test: a
+// floor and two walls meeting in a corner, each with a texture of one
+// colour, and a face without vertices. Usage: writeTestLevel FOLDER
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bmpBuilder.h"
+#include "bspBuilder.h"
+
+namespace {
+// An 8 x 8 bitmap of one colour.
+std::vector<uint8_t> SolidBitmap(uint8_t red, uint8_t green, uint8_t blue) {
+  BmpSpec spec;
+  spec.width = spec.height = 8;
+  for (int i = 0; i < 64; ++i) spec.pixels.insert(spec.pixels.end(), {blue, green, red});
+  return BuildBmp(spec);
+}
+
+// A square fan of four vertices from `corner` along the axes `a` and `b`.
+void AddSquare(TestBsp& level, const float corner[3], int a, int b, int texture) {
+  const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+  const int first = static_cast<int>(level.vertices.size());
+  for (const auto& st : uv) {
+    TestVertex vertex = {{corner[0], corner[1], corner[2], st[0], st[1], st[0], st[1], 0, 0, 1},
+                         {255, 255, 255, 255}};
+    vertex.values[a] += 64.0f * st[0];
+    vertex.values[b] += 64.0f * st[1];
+    level.vertices.push_back(vertex);
+  }
+  level.faces.push_back({texture, first, 4});
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: writeTestLevel FOLDER\n");
+    return 2;
+  }
+  const std::filesystem::path folder = argv[1];
+  std::filesystem::create_directories(folder / "textures" / "test");
+  TestBsp level;
+  level.textures = {"textures/test/floor", "textures/test/wall", "textures/test/side"};
+  level.vertices.clear();
+  level.faces.clear();
+  level.lightmapLength = kLightmapBytes;
+  const float origin[3] = {0, 0, 0}, back[3] = {0, 64, 0};
+  AddSquare(level, origin, 0, 1, 0);  // floor, z = 0
+  AddSquare(level, back, 0, 2, 1);    // wall, y = 64
+  AddSquare(level, origin, 1, 2, 2);  // side, x = 0
+  level.faces.push_back({0, 0, 0});
+  const Bytes bytes = level.Build();
+  WriteAll((folder / "level.bsp").string(), bytes.data(), bytes.size());
+  const std::vector<uint8_t> colours[3] = {SolidBitmap(230, 30, 30), SolidBitmap(30, 200, 30),
+                                           SolidBitmap(240, 220, 40)};
+  const char* names[3] = {"floor", "wall", "side"};
+  for (int i = 0; i < 3; ++i) {
+    const std::string path = (folder / "textures" / "test" / (std::string(names[i]) + ".bmp")).string();
+    WriteAll(path, colours[i].data(), colours[i].size());
+  }
+  return 0;
+}
