@@ -178,18 +178,4 @@ TEST_F(DXModelMd2, OneFrameModelDrawsItsFrame) {
   EXPECT_EQ(Distance(MeshPositions(*model.GetMesh(0)), loaded), 0.0f);
 }
 
-TEST_F(DXModelMd2, RefusedFileMakesNothing) {
-  Bytes bytes = TestMd2({"walk01", "walk02", "end01"}).Build();
-  PutI32(bytes, kVersion, 7);
-  WriteFile("old.md2", bytes);
-  DXModel model;
-  model.LoadMD2("old.md2");
-  EXPECT_EQ(model.status, E_ERROR);
-  EXPECT_NE(model.message.find("Version not 8"), std::string::npos) << model.message;
-  EXPECT_EQ(model.MeshCount(), 0);
-  EXPECT_EQ(model.AnimationCount(), 0);
-  model.Animate(1, 0.5f);
-  model.RenderFrame(1, 1);
-}
-
 }  // namespace

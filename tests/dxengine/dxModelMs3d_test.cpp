@@ -98,19 +98,4 @@ TEST_F(DXModelMs3d, BonesMoveTheirVerticesAndFreeOnesStay) {
   }
 }
 
-TEST_F(DXModelMs3d, UnreadableFileLeavesNothing) {
-  // A parent that names no bone.
-  std::string text = ModelText();
-  const std::string root = "\"slide\"\n\"\"";
-  text.replace(text.find(root), root.size(), "\"slide\"\n\"nobody\"");
-  Write("orphan.txt", text);
-  DXModel model;
-  model.LoadMS3D("orphan.txt");
-  EXPECT_EQ(model.status, E_ERROR);
-  EXPECT_EQ(model.message, "Could not open orphan.txt");
-  EXPECT_EQ(model.MeshCount(), 0);
-  EXPECT_EQ(model.MaterialTextureCount(), 0);
-  model.Animate(0, 2.0f);
-}
-
 }  // namespace

@@ -109,6 +109,7 @@ TEST_F(DXModelTest, MissingFilesLoadNothing) {
   md2.LoadMD2("tris.md2");
   EXPECT_EQ(md2.status, E_ERROR);
   EXPECT_EQ(md2.message, "Could not read MD2 model tris.md2: Unable to find the file: tris.md2!");
+  EXPECT_EQ(md2.AnimationCount(), 0);
   DXModel bsp;
   bsp.LoadBSP("level.bsp");
   EXPECT_EQ(bsp.status, E_ERROR);
