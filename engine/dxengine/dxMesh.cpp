@@ -195,8 +195,8 @@ std::vector<float> DXMesh::ReadVertexWords(int offset, int words) const {
   if (!vertexBuffer || FAILED(vertexBuffer->Lock(0, 0, &data, D3DLOCK_READONLY))) return values;
   values.resize(static_cast<size_t>(vertexCount) * words);
   for (int i = 0; i < vertexCount; ++i)
-    std::memcpy(&values[static_cast<size_t>(i) * words], data + static_cast<size_t>(i) * stride + offset * 4,
-                words * 4);
+    std::memcpy(&values[static_cast<size_t>(i) * words],
+                data + static_cast<size_t>(i) * stride + offset * 4, words * 4);
   vertexBuffer->Unlock();
   return values;
 }

@@ -132,7 +132,8 @@ void DXModel::LoadBspTextures(const Quake3Bsp& level) {
 void DXModel::LoadLightmaps(Quake3Bsp& level) {
   const int size = Quake3Bsp::kLightmapSize;
   for (int m = 0; m < level.lightmapCount; ++m) {
-    std::uint8_t* texels = level.lightmaps.data() + static_cast<size_t>(m) * Quake3Bsp::kLightmapBytes;
+    std::uint8_t* texels =
+        level.lightmaps.data() + static_cast<size_t>(m) * Quake3Bsp::kLightmapBytes;
     AdjustLightmapGamma(texels, Quake3Bsp::kLightmapBytes, kLightmapGamma);
     auto texture = std::make_unique<DXTexture>();
     texture->Init(size, size, 32, false);

@@ -102,7 +102,8 @@ TEST_F(DXModelBsp, LightmapsAreBrightenedRowByRow) {
   const size_t lump = static_cast<size_t>(GetI32(file, LumpEntry(kLightmapLump)));
   for (int m = 0; m < 2; ++m) {
     SCOPED_TRACE(m);
-    Bytes texels(file.begin() + lump + m * kLightmapBytes, file.begin() + lump + (m + 1) * kLightmapBytes);
+    const auto map = file.begin() + lump + m * kLightmapBytes;
+    Bytes texels(map, map + kLightmapBytes);
     AdjustLightmapGamma(texels.data(), kLightmapBytes, 10.0f);
     const std::vector<uint32_t> pixels = Texels(*model.Lightmap(m));
     ASSERT_EQ(pixels.size(), 128u * 128u);

@@ -145,7 +145,8 @@ TEST_F(DXModelMd2, BuiltFramesBlendWrapAndKeepTheSkinRows) {
   for (int channel = 0; channel < 2; ++channel) {
     const std::vector<float> uv = mesh.ReadVertexWords(mesh.TexCoordWord(channel), 2);
     ASSERT_EQ(uv.size(), 12u);
-    EXPECT_EQ(std::vector<float>(uv.begin(), uv.begin() + 4), (std::vector<float>{1, 1, 0.5f, 0.25f}));
+    EXPECT_EQ(std::vector<float>(uv.begin(), uv.begin() + 4),
+              (std::vector<float>{1, 1, 0.5f, 0.25f}));
   }
 
   // Two animations of five frames: RenderFrame(7, 9) is animation 1, frame 4.
@@ -162,7 +163,8 @@ TEST_F(DXModelMd2, BuiltFramesBlendWrapAndKeepTheSkinRows) {
 TEST_F(DXModelMd2, OneFrameModelDrawsItsFrame) {
   // A triangle over the lower left half of the clip square at depth 0.5.
   TestMd2 file;
-  file.frames[0] = {"stand01", {1 / 64.0f, 1, 1 / 64.0f}, {-1, -0.5f, -1}, {{0, 0, 0}, {128, 0, 0}, {0, 0, 128}}};
+  file.frames[0] = {"stand01", {1 / 64.0f, 1, 1 / 64.0f}, {-1, -0.5f, -1},
+                    {{0, 0, 0}, {128, 0, 0}, {0, 0, 128}}};
   WriteFile("stand.md2", file.Build());
   DXModel model;
   model.LoadMD2("stand.md2");

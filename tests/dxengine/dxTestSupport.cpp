@@ -66,8 +66,7 @@ void WriteBitmap(const std::string& path, uint32_t rgb) {
   spec.width = spec.height = 2;
   for (int row = 0; row < 2; ++row) {
     for (int x = 0; x < 2; ++x)
-      spec.pixels.insert(spec.pixels.end(), {static_cast<uint8_t>(rgb), static_cast<uint8_t>(rgb >> 8),
-                                             static_cast<uint8_t>(rgb >> 16)});
+      for (int shift : {0, 8, 16}) spec.pixels.push_back(static_cast<uint8_t>(rgb >> shift));
     spec.pixels.insert(spec.pixels.end(), {0, 0});  // rows padded to 4 bytes
   }
   const std::vector<uint8_t> bytes = BuildBmp(spec);
