@@ -189,6 +189,18 @@ void DXMesh::WriteColours(const Colour* colours, int offset) {
   vertexBuffer->Unlock();
 }
 
+std::vector<float> DXMesh::ReadVertexWords(int offset, int words) const {
+  std::vector<float> values;
+  BYTE* data = nullptr;
+  if (!vertexBuffer || FAILED(vertexBuffer->Lock(0, 0, &data, D3DLOCK_READONLY))) return values;
+  values.resize(static_cast<size_t>(vertexCount) * words);
+  for (int i = 0; i < vertexCount; ++i)
+    std::memcpy(&values[static_cast<size_t>(i) * words],
+                data + static_cast<size_t>(i) * stride + offset * 4, words * 4);
+  vertexBuffer->Unlock();
+  return values;
+}
+
 void DXMesh::SetVertices(const float* xyz) { WriteVertexWords(xyz, 0, 3, false); }
 
 void DXMesh::SetNormals(const float* xyz) {

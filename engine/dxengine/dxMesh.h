@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <d3d8.h>
 
+#include <vector>
+
 #include "core/mesh.h"
 
 class DXEngine;
@@ -42,6 +44,11 @@ class DXMesh : public Mesh {
   bool HasIndexBuffer() const { return indexBuffer != nullptr; }
   // D3DFMT_INDEX16 or D3DFMT_INDEX32 (meaningful with an index buffer).
   D3DFORMAT IndexFormat() const { return indexFormat; }
+  // Reads back `words` floats of every vertex from word `offset` of it
+  // (position at 0, normal at 3, texture set k at TexCoordWord(k)); empty
+  // when the buffer cannot be locked.
+  std::vector<float> ReadVertexWords(int offset, int words) const;
+  int TexCoordWord(int channel) const { return TexCoordOffset() + 2 * channel; }
 
  private:
   void ReleaseBuffers();

@@ -4,10 +4,11 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <new>
 
 #include "core/log.h"
 #include "core/vec3.h"
+#include "dxengine/dxAllocate.h"
+#include "ms3dtest/ms3d.h"
 #include "toolkit3ds/toolkit3ds.h"
 
 namespace {
@@ -20,16 +21,9 @@ const char* ToolkitError() {
   return message ? message : ErrorText3ds(ERR_READING_FILE);
 }
 
-// Arrays sized by the caller's data: a failed allocation is reported, not
-// thrown.
-template <typename T>
-std::unique_ptr<T[]> Allocate(size_t count) {
-  return std::unique_ptr<T[]>(new (std::nothrow) T[count]);
-}
-
 }  // namespace
 
-DXModel::DXModel() = default;
+DXModel::DXModel() : lastAnimateTime(0.0f) {}
 
 DXModel::~DXModel() = default;
 
@@ -60,10 +54,10 @@ void DXModel::CreatePlane(int columns, int rows, float width, float depth, int c
     return;
   }
 
-  auto positions = Allocate<float>(vertices * 3);
-  auto normals = Allocate<float>(vertices * 3);
-  auto coords = Allocate<float>(vertices * 2);
-  auto triangles = Allocate<int>(indices);
+  auto positions = DXAllocate<float>(vertices * 3);
+  auto normals = DXAllocate<float>(vertices * 3);
+  auto coords = DXAllocate<float>(vertices * 2);
+  auto triangles = DXAllocate<int>(indices);
   if (!positions || !normals || !coords || !triangles) {
     LOG_REPORT(this, E_ERROR, "Out of memory");
     return;
@@ -240,36 +234,44 @@ void DXModel::AddMesh3ds(const meshrec3ds& record, const char* name) {
   meshes.push_back(std::move(mesh));
 }
 
-void DXModel::LoadMD2(const char* /*path*/) {
-  LogScope scope("DXModel::LoadMD2");
-  LOG_REPORT(this, E_NOSUP, "MD2 models are not implemented in this renderer");
-}
-
-void DXModel::LoadBSP(const char* /*path*/) {
-  LogScope scope("DXModel::LoadBSP");
-  LOG_REPORT(this, E_NOSUP, "BSP levels are not implemented in this renderer");
-}
-
-void DXModel::LoadMS3D(const char* /*path*/) {
-  LogScope scope("DXModel::LoadMS3D");
-  LOG_REPORT(this, E_NOSUP, "MilkShape models are not implemented in this renderer");
-}
-
 void DXModel::Render() {
-  for (auto& mesh : meshes) mesh->Render();
+  for (auto& mesh : meshes)
+    if (mesh) mesh->Render();
 }
 
-// Without key frames there is nothing to choose: mesh 0 as it is.
-void DXModel::RenderFrame(int /*animation*/, int /*frame*/) {
-  if (!meshes.empty()) meshes[0]->Render();
+// A model without key frames draws mesh 0 as it is.
+void DXModel::RenderFrame(int animation, int frame) {
+  if (meshes.empty() || !meshes[0]) return;
+  if (const Vec3* corners = md2.Frame(animation, frame)) SetPositions(*meshes[0], corners);
+  meshes[0]->Render();
 }
 
-void DXModel::Animate(int /*animation*/, float /*time*/) { Render(); }
+void DXModel::Animate(int animation, float time) {
+  if (ms3d) {
+    ms3d->advance(time - lastAnimateTime);
+    for (int k = 0; k < MeshCount(); ++k)
+      if (meshes[k]) PoseMs3dMesh(k);
+    Render();
+    lastAnimateTime = time;
+    return;
+  }
+  if (md2.AnimationCount() > 0) {
+    std::vector<Vec3> pose(static_cast<size_t>(md2.CornerCount()));
+    float cycleTime;
+    md2.Blend(animation, time, pose.data(), &cycleTime);
+    SetPositions(*meshes[0], pose.data());
+    meshes[0]->Render();
+    return;
+  }
+  Render();
+}
 
 void DXModel::SetTransform(float x, float y, float z, float a, float b, float c) {
-  for (auto& mesh : meshes) mesh->SetTransform(x, y, z, a, b, c);
+  for (auto& mesh : meshes)
+    if (mesh) mesh->SetTransform(x, y, z, a, b, c);
 }
 
 void DXModel::SetScale(float sx, float sy, float sz) {
-  for (auto& mesh : meshes) mesh->Scale(sx, sy, sz);
+  for (auto& mesh : meshes)
+    if (mesh) mesh->Scale(sx, sy, sz);
 }

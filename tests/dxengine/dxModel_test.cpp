@@ -104,15 +104,25 @@ TEST_F(DXModelTest, PlaneArguments) {
   EXPECT_EQ(channels.GetMesh(0)->status, E_OK) << channels.GetMesh(0)->message;
 }
 
-TEST_F(DXModelTest, OtherFormatsAreNotSupported) {
-  DXModel model;
-  model.LoadMD2("tris.md2");
-  EXPECT_EQ(model.status, E_NOSUP);
-  model.LoadBSP("level.bsp");
-  EXPECT_EQ(model.status, E_NOSUP);
-  model.LoadMS3D("model.txt");
-  EXPECT_EQ(model.status, E_NOSUP);
-  EXPECT_EQ(model.MeshCount(), 0);
+TEST_F(DXModelTest, MissingFilesLoadNothing) {
+  DXModel md2;
+  md2.LoadMD2("tris.md2");
+  EXPECT_EQ(md2.status, E_ERROR);
+  EXPECT_EQ(md2.message, "Could not read MD2 model tris.md2: Unable to find the file: tris.md2!");
+  EXPECT_EQ(md2.AnimationCount(), 0);
+  DXModel bsp;
+  bsp.LoadBSP("level.bsp");
+  EXPECT_EQ(bsp.status, E_ERROR);
+  EXPECT_EQ(bsp.message, "Could not read BSP level level.bsp: Could not find BSP file level.bsp!");
+  DXModel ms3d;
+  ms3d.LoadMS3D("model.txt");
+  EXPECT_EQ(ms3d.status, E_ERROR);
+  EXPECT_EQ(ms3d.message, "Could not open model.txt");
+  for (DXModel* model : {&md2, &bsp, &ms3d}) {
+    EXPECT_EQ(model->MeshCount(), 0);
+    model->Animate(1, 0.5f);
+    model->RenderFrame(1, 2);
+  }
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include "dxTestSupport.h"
 
+#include "image/bmpBuilder.h"
 #include "support/tempDir.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 namespace {
 
@@ -57,6 +59,27 @@ int CountInLog(const std::string& text, size_t from) {
   for (size_t at = log.find(text, from); at != std::string::npos; at = log.find(text, at + 1))
     ++count;
   return count;
+}
+
+void WriteBitmap(const std::string& path, uint32_t rgb) {
+  BmpSpec spec;
+  spec.width = spec.height = 2;
+  for (int row = 0; row < 2; ++row) {
+    for (int x = 0; x < 2; ++x)
+      for (int shift : {0, 8, 16}) spec.pixels.push_back(static_cast<uint8_t>(rgb >> shift));
+    spec.pixels.insert(spec.pixels.end(), {0, 0});  // rows padded to 4 bytes
+  }
+  const std::vector<uint8_t> bytes = BuildBmp(spec);
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<Vec3> MeshPositions(const DXMesh& mesh) {
+  const std::vector<float> words = mesh.ReadVertexWords(0, 3);
+  std::vector<Vec3> positions;
+  for (size_t i = 0; i + 2 < words.size(); i += 3)
+    positions.emplace_back(words[i], words[i + 1], words[i + 2]);
+  return positions;
 }
 
 uint32_t Rgb(float r, float g, float b) {

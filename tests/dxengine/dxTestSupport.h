@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/colour.h"
+#include "core/vec3.h"
 #include "dxengine/dxEngine.h"
 #include "dxengine/dxMesh.h"
 #include "dxengine/dxTexture.h"
@@ -28,6 +29,11 @@ HWND ScreenWindow();
 std::string ReadLog();
 // The number of times `text` occurs in the log after `from` characters.
 int CountInLog(const std::string& text, size_t from);
+
+// Writes a 2 x 2 bitmap file of one colour (0xRRGGBB).
+void WriteBitmap(const std::string& path, uint32_t rgb);
+// A mesh's positions, read back from its vertex buffer.
+std::vector<Vec3> MeshPositions(const DXMesh& mesh);
 
 // 0xRRGGBB of a colour given as floats 0..1, as the device stores it.
 uint32_t Rgb(float r, float g, float b);
