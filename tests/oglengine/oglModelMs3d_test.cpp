@@ -13,13 +13,13 @@ namespace {
 // A mesh without triangles; a triangle of the skinned material with one
 // free vertex and two on a bone that slides along x by its position keys
 // (x 0 at frame 1, 10 at frame 11); the lower left half of the square
-// (-1..1, -1..1) without a material. A second material has no colour map.
+// (-1..1, -1..1) without a material.
 const char kModel[] =
     "// test model\n"
     "Frames: 30\n"
     "Frame: 1\n"
     "Meshes: 3\n"
-    "\"empty\" 0 1\n"
+    "\"empty\" 0 0\n"
     "0\n0\n0\n"
     "\"body\" 0 0\n"
     "3\n"
@@ -40,16 +40,11 @@ const char kModel[] =
     "0.0 0.0 1.0\n"
     "1\n"
     "0 0 1 2 0 0 0 1\n"
-    "Materials: 2\n"
+    "Materials: 1\n"
     "\"skin\"\n"
     "0.2 0.2 0.2 1.0\n0.8 0.8 0.8 1.0\n0.0 0.0 0.0 1.0\n0.0 0.0 0.0 1.0\n"
     "0.0\n1.0\n"
     "\"skin.bmp\"\n"
-    "\"\"\n"
-    "\"bare\"\n"
-    "0.2 0.2 0.2 1.0\n0.8 0.8 0.8 1.0\n0.0 0.0 0.0 1.0\n0.0 0.0 0.0 1.0\n"
-    "0.0\n1.0\n"
-    "\"\"\n"
     "\"\"\n"
     "Bones: 1\n"
     "\"slide\"\n"
@@ -80,15 +75,12 @@ TEST(OpenGLModelMs3d, MeshesWithTrianglesAndTheirMaterialTextures) {
   ASSERT_EQ(model->MeshCount(), 3);
   EXPECT_EQ(model->MeshAt(0), nullptr);  // no triangles: an empty entry
   const auto& textures = model->MaterialTextures();
-  ASSERT_EQ(textures.size(), 2u);
+  ASSERT_EQ(textures.size(), 1u);
   EXPECT_EQ(textures[0]->name, "skin.bmp");
   EXPECT_EQ(textures[0]->status, E_OK);
-  EXPECT_EQ(textures[1]->status, E_ERROR);  // no colour map to load
 
   const OpenGLMesh* body = model->MeshAt(1);
   EXPECT_EQ(body->vertexCount, 3);
-  EXPECT_EQ(body->indexCount, 0);
-  EXPECT_TRUE(body->hasNormals);
   EXPECT_EQ(body->textures[0], textures[0].get());
   // Corner 2 is the free vertex; v as the reader holds it, 1 - the file's.
   EXPECT_EQ(body->TexCoords(0)[4], 0.25f);
