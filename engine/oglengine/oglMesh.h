@@ -35,6 +35,9 @@ class OpenGLMesh : public Mesh {
   int Stride() const { return stride; }
   const float* Interleaved() const { return interleaved; }
   const float* WorldMatrix() const { return world; }
+  // Vertex count (x, y, z) or (u, v) values; a channel never given is null.
+  const float* Positions() const { return positions; }
+  const float* TexCoords(int channel) const { return texCoords[channel]; }
 
  private:
   void BuildMeshData();

@@ -229,30 +229,9 @@ void OpenGLModel::AddMesh3ds(const meshrec3ds& record) {
   mesh->SetTransform(0, 0, 0, 0, 0, 0);
 }
 
-void OpenGLModel::LoadMD2(const char*) {
-  LOG_REPORT(this, E_NOSUP, "MD2 models are not supported by the OpenGL model yet");
-}
-
-void OpenGLModel::LoadBSP(const char*) {
-  LOG_REPORT(this, E_NOSUP, "BSP levels are not supported by the OpenGL model yet");
-}
-
-void OpenGLModel::LoadMS3D(const char*) {
-  LOG_REPORT(this, E_NOSUP, "MilkShape models are not supported by the OpenGL model yet");
-}
-
 void OpenGLModel::Render() {
   for (OpenGLMesh* mesh : meshes)
     if (mesh) mesh->Render();
-}
-
-void OpenGLModel::RenderFrame(int, int) {
-  if (!meshes.empty() && meshes[0]) meshes[0]->Render();
-}
-
-void OpenGLModel::Animate(int, float time) {
-  Render();
-  lastTime = time;
 }
 
 void OpenGLModel::SetTransform(float x, float y, float z, float a, float b, float c) {

@@ -30,6 +30,8 @@ class OpenGLTexture : public Texture {
   void Unlock() override;
 
   GLuint TextureName() const { return textureName; }
+  // Pixels per row of the buffer Lock returns.
+  int Pitch() const { return pitch; }
 
  private:
   void Release();
