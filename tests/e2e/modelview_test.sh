@@ -53,7 +53,11 @@ case "$case" in
     model=$(count "$work/opengl.png" "$drawn")
     convert "$work/direct3d.png" -flop "$work/direct3d-mirrored.png"
     mirrored=$(count "$work/direct3d-mirrored.png" "$drawn")
-    differ=$(compare -metric AE -fuzz 12% "$work/opengl.png" "$work/direct3d-mirrored.png" \
+    # The two rasterisers place edges a pixel apart now and then: compared
+    # slightly blurred, only real differences remain.
+    convert "$work/opengl.png" -blur 0x1 "$work/opengl-blurred.png"
+    convert "$work/direct3d-mirrored.png" -blur 0x1 "$work/direct3d-blurred.png"
+    differ=$(compare -metric AE -fuzz 12% "$work/opengl-blurred.png" "$work/direct3d-blurred.png" \
              "$work/difference.png" 2>&1 | cut -d' ' -f1)
     echo "model pixels: opengl $model, direct3d $mirrored; pixels that differ: $differ"
     [ "$model" -gt 5000 ] || fail "the OpenGL picture shows too little of the model"

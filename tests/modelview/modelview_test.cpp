@@ -120,7 +120,7 @@ TEST(ViewProjection, BothRenderersGetTheSameScales) {
 }
 
 TEST(ViewOrbit, CameraCirclesAtOneDistanceAndStopsShortOfThePoles) {
-  ViewOrbit orbit(Vec3(0, 1, 0));
+  ViewOrbit orbit(Vec3(0, 1, 0), 0.0f);
   const float distance = orbit.Distance();
   // The whole sphere lies beyond the Direct3D near plane at 1 and in view.
   EXPECT_GT(distance - ModelPlacement::kRadius, 1.0f);
@@ -132,10 +132,20 @@ TEST(ViewOrbit, CameraCirclesAtOneDistanceAndStopsShortOfThePoles) {
   }
   EXPECT_GT(orbit.Eye().y, 0.9f * distance);  // looking down from near the top
 
-  ViewOrbit zUp(Vec3(0, 0, 1));
+  ViewOrbit zUp(Vec3(0, 0, 1), 0.0f);
   zUp.pitch = 0.0f;
   EXPECT_NEAR(zUp.Eye().z, 0.0f, 1e-4f);
   EXPECT_NEAR(zUp.Eye().y, -distance, 1e-3f);
+
+  // An MD2 character is met face on, from +x, and Reset comes back there.
+  const ModelPlacement md2 = PlaceModel({{0, 0, 0}, {1, 2, 1}}, ModelFormat::kMd2);
+  ViewOrbit front(md2.up, md2.frontYaw);
+  front.pitch = 0.0f;
+  EXPECT_NEAR(front.Eye().x, distance, 1e-3f);
+  front.Turn(1.0f, 0.5f);
+  front.Reset();
+  EXPECT_NEAR(front.yaw, md2.frontYaw, 1e-6f);
+  EXPECT_EQ(front.pitch, 0.3f);
 }
 
 TEST(ViewOrbit, AnimationTimeByFormat) {

@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const ModelPlacement placement = PlaceModel(points, format);
-  ViewOrbit orbit(placement.up);
+  ViewOrbit orbit(placement.up, placement.frontYaw);
   input.orbit = &orbit;
 
   const HWND window = CreateViewWindow(std::string("modelview - ") + path);

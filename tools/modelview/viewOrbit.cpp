@@ -26,6 +26,8 @@ ModelPlacement PlaceModel(const std::vector<Vec3>& points, ModelFormat format) {
   // A model that is one point, or not finite, is shown at its own size.
   placement.scale = radius > 0.0f && std::isfinite(radius) ? ModelPlacement::kRadius / radius : 1.0f;
   placement.up = format == ModelFormat::k3ds ? Vec3(0, 0, 1) : Vec3(0, 1, 0);
+  // MD2 characters face +x; the others are met from +z (y up) or -y (z up).
+  placement.frontYaw = format == ModelFormat::kMd2 ? 1.5707964f : 0.0f;
   return placement;
 }
 

@@ -16,6 +16,7 @@ struct ModelPlacement {
   Vec3 centre;    // of the box around the model's points
   float scale;    // model units to viewer units
   Vec3 up;        // the model's up axis: z for 3DS files, y for the others
+  float frontYaw; // the camera's yaw that faces the model's front
 };
 
 // From the model's points (at least one).
@@ -38,18 +39,19 @@ float PictureAspect();
 // radians; pitch is held short of the poles.
 class ViewOrbit {
  public:
-  explicit ViewOrbit(const Vec3& up) : up(up) {}
+  ViewOrbit(const Vec3& up, float startYaw) : yaw(startYaw), up(up), startYaw(startYaw) {}
   void Turn(float yawStep, float pitchStep);
   // Back to the first view.
-  void Reset() { *this = ViewOrbit(up); }
+  void Reset() { *this = ViewOrbit(up, startYaw); }
   Vec3 Eye() const;
   float Distance() const;
 
-  float yaw = 0.0f;
+  float yaw;
   float pitch = 0.3f;
 
  private:
   Vec3 up;
+  float startYaw;
 };
 
 // The time given to Animate after `seconds` of viewing: MD2 animations play
