@@ -1,5 +1,7 @@
 #include "behave/steerIndex.h"
 
+#include <cstring>
+
 namespace {
 SteerIndex* active = nullptr;
 
@@ -16,6 +18,7 @@ SteerIndex* SteerIndex::Active(const BoidList& own, const BoidList& predators, c
 }
 
 void SteerIndex::Start(const BoidList& own, const BoidList& predators, const BoidList& prey) {
+  aheadCount_ = 0;
   own_.Bind(own, nullptr, true);
   predators_.Bind(predators, nullptr, false);
   prey_.Bind(prey, Choosable, false);
@@ -23,6 +26,7 @@ void SteerIndex::Start(const BoidList& own, const BoidList& predators, const Boi
 }
 
 void SteerIndex::Stop() {
+  aheadCount_ = 0;
   own_.Reset();
   predators_.Reset();
   prey_.Reset();
@@ -40,4 +44,37 @@ void SteerIndex::Removing(const BoidList& list, const Boid& boid) {
   if (!active) return;
   for (BoidGrid* grid : {&active->own_, &active->predators_, &active->prey_})
     if (grid->Source() == &list) grid->Remove(boid);
+  if (active->predators_.Source() == &list) active->aheadCount_ = 0;
+  for (int f = 0; f < active->aheadCount_; ++f)
+    if (active->ahead_[f].fish == &boid) active->ahead_[f].fish = nullptr;  // its address may come back
+}
+
+BoidGrid::Threat SteerIndex::Predators(const Boid& self, float factor) {
+  // Bit for bit the position and size that the sums were made for.
+  auto same = [&](const Ahead& a) {
+    return a.fish == &self && std::memcmp(&a.position, &self.position, sizeof(Vec3)) == 0 &&
+           std::memcmp(&a.size, &self.size, sizeof(float)) == 0;
+  };
+  if (factor == aheadFactor_)
+    for (int f = 0; f < aheadCount_; ++f)
+      if (same(ahead_[f])) return ahead_[f].threat;
+
+  const Boid* fish[BoidGrid::kThreatLanes];
+  size_t count = own_.Following(self, fish, BoidGrid::kThreatLanes);
+  if (count == 0) {
+    fish[0] = &self;
+    count = 1;
+  }
+  Vec3 positions[BoidGrid::kThreatLanes];
+  float sizes[BoidGrid::kThreatLanes];
+  BoidGrid::Threat threats[BoidGrid::kThreatLanes];
+  for (size_t f = 0; f < count; ++f) {
+    positions[f] = fish[f]->position;
+    sizes[f] = fish[f]->size;
+  }
+  predators_.Threats(positions, sizes, static_cast<int>(count), factor, threats);
+  aheadFactor_ = factor;
+  aheadCount_ = static_cast<int>(count);
+  for (size_t f = 0; f < count; ++f) ahead_[f] = Ahead{fish[f], positions[f], sizes[f], threats[f]};
+  return threats[0];
 }

@@ -26,15 +26,13 @@ class SteerIndex {
 
   // The last other fish of the own list, in list order, that is ready to mate.
   Boid* LastReadyOther(const Boid& self) { return own_.LastReady(&self); }
-  // Own-list fish nearer than (their size + own size) * factor, in list
-  // order.
-  BoidGrid::Found Neighbours(const Boid& self, float factor) {
-    return own_.Near(self.position, self.size, factor, &self);
+  // Own-list fish nearer than (their size + own size) * factor, summed in
+  // list order.
+  BoidGrid::School Neighbours(const Boid& self, float factor) {
+    return own_.Gather(self.position, self.size, factor, &self);
   }
   // Predators nearer than (their size + own size) * factor, likewise.
-  BoidGrid::Found Predators(const Boid& self, float factor) {
-    return predators_.Near(self.position, self.size, factor, nullptr);
-  }
+  BoidGrid::Threat Predators(const Boid& self, float factor);
   // The nearest prey that may be chosen, the earliest in list order on equal
   // distances; null when none lies nearer than 1e8.
   Boid* NearestPrey(const Boid& self) { return prey_.Nearest(self.position); }
@@ -43,4 +41,17 @@ class SteerIndex {
   BoidGrid own_;
   BoidGrid predators_;
   BoidGrid prey_;
+
+  // The predators stay put while their prey's list is updated, and so does
+  // every fish until its own update: one predator search serves the fish
+  // about to be updated, kept here until each one's turn comes.
+  struct Ahead {
+    const Boid* fish;
+    Vec3 position;
+    float size;
+    BoidGrid::Threat threat;
+  };
+  Ahead ahead_[BoidGrid::kThreatLanes];
+  int aheadCount_ = 0;
+  float aheadFactor_ = 0.0f;
 };
