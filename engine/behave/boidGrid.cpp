@@ -55,7 +55,7 @@ void BoidGrid::Members::Blank(size_t count) {
   y.assign(count, blank);
   z.assign(count, blank);
   size.assign(count, 0.0f);
-  slot.assign(count, 0);
+  slot.assign(count, kBlank);
 }
 
 void BoidGrid::Members::Set(size_t place, const Vec3& p, float memberSize, uint32_t memberSlot) {
@@ -78,7 +78,7 @@ void BoidGrid::Members::Clear(size_t place) {
   const float blank = std::numeric_limits<float>::quiet_NaN();
   x[place] = y[place] = z[place] = blank;
   size[place] = 0.0f;
-  slot[place] = 0;
+  slot[place] = kBlank;
 }
 
 long long BoidGrid::Span::Cells() const {
@@ -115,7 +115,7 @@ void BoidGrid::Collect() {
   cellOf_.clear();
   placeOf_.clear();
   ready_.clear();
-  marks_.clear();
+  marks_.assign(kMarkAhead, 0);
   slotOf_.clear();
   mapped_ = false;
   hint_[0] = hint_[1] = 0;
@@ -140,7 +140,7 @@ void BoidGrid::AddSlot(Boid* boid) {
   placeOf_.push_back(0);
   if (ready_.size() * 64 <= slot) {
     ready_.push_back(0);
-    marks_.resize(marks_.size() + 64, 0);
+    marks_.resize(marks_.size() + 64, 0);  // a block of marks per 64 slots
   }
   ReadMember(slot, *boid);
   if (mapped_) slotOf_[boid] = slot;
@@ -371,7 +371,7 @@ void BoidGrid::TakeFromCell(uint32_t slot) {
 void BoidGrid::Prepare() {
   if (!collected_) Collect();
   const size_t room = std::max(boids_.size(), members_.x.size()) + 1;
-  if (found_.size() < room) found_.resize(room + room / 2);
+  if (found_.size() < room + 64) found_.resize(room + room / 2 + 64);
   if (passed_.size() < room + 8) passed_.resize(room + room / 2 + 8);
 }
 
@@ -400,38 +400,14 @@ BoidGrid::School BoidGrid::Gather(const Vec3& position, float size, float factor
   __m128 separation = _mm_setzero_ps();
   __m128 alignment = _mm_setzero_ps();
   const float* packed = packed_.data();
-  auto add = [&](uint32_t slot) {
-    const float* member = packed + size_t{8} * slot;
-    const __m128 at = _mm_load_ps(member);
+  const size_t count = hits.marked ? ReadMarks() : hits.count;
+  const uint32_t* found = found_.data();
+  for (size_t n = 0; n < count; ++n) {
+    const float* member = packed + size_t{8} * found[n];
+    const __m128 at = _mm_loadu_ps(member);
     centre = _mm_add_ps(centre, at);
     separation = _mm_add_ps(separation, _mm_sub_ps(from, at));
-    alignment = _mm_add_ps(alignment, _mm_load_ps(member + 4));
-  };
-  size_t count = 0;
-  if (hits.marked) {
-    // The marks read back in slot order, 64 at a time, and cleared.
-    uint8_t* marks = marks_.data();
-    const uint32_t blocks = static_cast<uint32_t>((boids_.size() + 63) / 64);
-    const __m128i zero = _mm_setzero_si128();
-    for (uint32_t block = 0; block < blocks; ++block) {
-      __m128i* at = reinterpret_cast<__m128i*>(marks + size_t{64} * block);
-      uint64_t bits = 0;
-      for (int part = 0; part < 4; ++part) {
-        const __m128i bytes = _mm_loadu_si128(at + part);
-        _mm_storeu_si128(at + part, zero);
-        bits |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(bytes, 7))))
-                << (16 * part);
-      }
-      while (bits) {
-        add(block * 64 + static_cast<uint32_t>(__builtin_ctzll(bits)));
-        ++count;
-        bits &= bits - 1;
-      }
-    }
-  } else {
-    count = hits.count;
-    const uint32_t* found = found_.data();
-    for (size_t n = 0; n < count; ++n) add(found[n]);
+    alignment = _mm_add_ps(alignment, _mm_loadu_ps(member + 4));
   }
   alignas(16) float sums[3][4];
   _mm_store_ps(sums[0], centre);
@@ -443,6 +419,36 @@ BoidGrid::School BoidGrid::Gather(const Vec3& position, float size, float factor
   school.alignment = Vec3(sums[2][0], sums[2][1], sums[2][2]);
   school.count = static_cast<int>(count);
   return school;
+}
+
+size_t BoidGrid::ReadMarks() {
+  // The marks read back in slot order, 64 at a time, and cleared; the slots
+  // of a block are listed eight at a time without a branch per slot, as few
+  // blocks hold more than eight.
+  uint8_t* marks = marks_.data() + kMarkAhead;
+  uint32_t* found = found_.data();
+  size_t count = 0;
+  const uint32_t blocks = static_cast<uint32_t>((boids_.size() + 63) / 64);
+  const __m128i zero = _mm_setzero_si128();
+  constexpr uint64_t kStop = uint64_t{1} << 63;  // keeps the bit scans defined once the block runs out
+  for (uint32_t block = 0; block < blocks; ++block) {
+    __m128i* at = reinterpret_cast<__m128i*>(marks + size_t{64} * block);
+    uint64_t bits = 0;
+    for (int part = 0; part < 4; ++part) {
+      const __m128i bytes = _mm_loadu_si128(at + part);
+      _mm_storeu_si128(at + part, zero);
+      bits |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(bytes, 7))))
+              << (16 * part);
+    }
+    const uint32_t first = block * 64;
+    for (int n = 0; n < 8; ++n) {
+      found[count] = first + static_cast<uint32_t>(__builtin_ctzll(bits | kStop));
+      count += bits != 0;
+      bits &= bits - 1;
+    }
+    for (; bits; bits &= bits - 1) found[count++] = first + static_cast<uint32_t>(__builtin_ctzll(bits));
+  }
+  return count;
 }
 
 void BoidGrid::Threats(const Vec3* positions, const float* sizes, int fish, float factor, Threat* threats) {
@@ -583,7 +589,7 @@ BoidGrid::Hits BoidGrid::NearCells(const Span& span, const Vec3& centre, float s
   uint8_t* passed = passed_.data();
   const uint32_t* slotAt = members_.slot.data();
   uint32_t* found = found_.data();
-  uint8_t* marks = marks_.data();
+  uint8_t* marks = marks_.data() + kMarkAhead;
   const bool few = candidates < kSortBelow;
   size_t count = 0;
   for (const auto& [from, to] : rows_) {
@@ -595,7 +601,8 @@ BoidGrid::Hits BoidGrid::NearCells(const Span& span, const Vec3& centre, float s
         count += passed[place - from];
       }
     } else {
-      for (uint32_t place = from; place < to; ++place) marks[slotAt[place]] |= passed[place - from];
+      for (uint32_t place = from; place < to; ++place)
+        marks[static_cast<int32_t>(slotAt[place])] = passed[place - from];
     }
   }
   if (few) {

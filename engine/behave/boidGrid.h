@@ -78,6 +78,10 @@ class BoidGrid {
   // cell owns a run of places; the run's unused tail holds blanks, whose
   // coordinates are not numbers, so a row of cells is swept in one go and a
   // blank never passes a test.
+  // The slot of a blank place: its mark falls on the byte before the first
+  // slot's, which is never read back.
+  static constexpr uint32_t kBlank = 0xFFFFFFFFu;
+  static constexpr int32_t kMarkAhead = 64;
   struct Members {
     std::vector<float> x, y, z, size;
     std::vector<uint32_t> slot;
@@ -115,6 +119,7 @@ class BoidGrid {
   };
   void Prepare();
   Hits Near(const Vec3& centre, float size, float factor, uint32_t self);
+  size_t ReadMarks();  // lists the marked slots in found_ and clears the marks
   size_t NearAll(const Vec3& centre, float size, float factor, uint32_t self);
   Hits NearCells(const Span& span, const Vec3& centre, float size, float factor, uint32_t self,
                    double reach);
@@ -138,7 +143,9 @@ class BoidGrid {
   std::vector<uint32_t> cellOf_;
   std::vector<uint32_t> placeOf_;  // index into members_
   std::vector<uint64_t> ready_;    // one bit per slot
-  std::vector<uint8_t> marks_;     // one byte per slot, 64 at a time; 0 between searches
+  // One byte per slot, 0 between searches, after kMarkAhead bytes for
+  // the blanks' marks.
+  std::vector<uint8_t> marks_;
   size_t live_ = 0;                // members in the slots
   size_t listSeen_ = 0;            // list length that the slots account for
   float largestSize_ = 0.0f;
