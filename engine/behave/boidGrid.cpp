@@ -592,17 +592,20 @@ BoidGrid::Hits BoidGrid::NearCells(const Span& span, const Vec3& centre, float s
   uint8_t* marks = marks_.data() + kMarkAhead;
   const bool few = candidates < kSortBelow;
   size_t count = 0;
-  for (const auto& [from, to] : rows_) {
+  for (const auto& row : rows_) {
+    // Copies: the marks, bytes, could alias the row otherwise.
+    const uint32_t from = row.first;
+    const uint32_t places = row.second - row.first;
     Sweep(members_.x.data() + from, members_.y.data() + from, members_.z.data() + from,
-          members_.size.data() + from, to - from, centre, size, factor, passed);
+          members_.size.data() + from, places, centre, size, factor, passed);
+    const uint32_t* slots = slotAt + from;
     if (few) {
-      for (uint32_t place = from; place < to; ++place) {
-        found[count] = slotAt[place];
-        count += passed[place - from];
+      for (uint32_t n = 0; n < places; ++n) {
+        found[count] = slots[n];
+        count += passed[n];
       }
     } else {
-      for (uint32_t place = from; place < to; ++place)
-        marks[static_cast<int32_t>(slotAt[place])] = passed[place - from];
+      for (uint32_t n = 0; n < places; ++n) marks[static_cast<int32_t>(slots[n])] = passed[n];
     }
   }
   if (few) {
