@@ -161,6 +161,7 @@ void BoidGrid::ReadMember(uint32_t slot, const Boid& boid) {
   packed[0] = boid.position.x;
   packed[1] = boid.position.y;
   packed[2] = boid.position.z;
+  packed[3] = boid.size;
   packed[4] = heading.x;
   packed[5] = heading.y;
   packed[6] = heading.z;
@@ -393,15 +394,18 @@ BoidGrid::Hits BoidGrid::Near(const Vec3& centre, float size, float factor, uint
 BoidGrid::School BoidGrid::Gather(const Vec3& position, float size, float factor, const Boid* self) {
   Prepare();
   const Hits hits = Near(position, size, factor, self ? SlotOf(*self) : kNoSlot);
+  const size_t count = hits.marked ? ReadMarks() : hits.count;
+  return Sum(position, packed_.data(), found_.data(), count);
+}
+
+BoidGrid::School BoidGrid::Sum(const Vec3& position, const float* packed, const uint32_t* found, size_t count) {
   // Three sums side by side, lane by lane the scalar operations of the
-  // scan in the same order; the fourth lane carries zeros.
+  // scan in the same order; the fourth lanes carry what the records hold
+  // there and are dropped.
   const __m128 from = _mm_set_ps(0.0f, position.z, position.y, position.x);
   __m128 centre = from;
   __m128 separation = _mm_setzero_ps();
   __m128 alignment = _mm_setzero_ps();
-  const float* packed = packed_.data();
-  const size_t count = hits.marked ? ReadMarks() : hits.count;
-  const uint32_t* found = found_.data();
   for (size_t n = 0; n < count; ++n) {
     const float* member = packed + size_t{8} * found[n];
     const __m128 at = _mm_loadu_ps(member);
@@ -419,6 +423,31 @@ BoidGrid::School BoidGrid::Gather(const Vec3& position, float size, float factor
   school.alignment = Vec3(sums[2][0], sums[2][1], sums[2][2]);
   school.count = static_cast<int>(count);
   return school;
+}
+
+size_t BoidGrid::Listed(const Vec3& centre, float size, float factor, const Boid* self, const uint32_t** slots) {
+  Prepare();
+  const Hits hits = Near(centre, size, factor, self ? SlotOf(*self) : kNoSlot);
+  *slots = found_.data();
+  return hits.marked ? ReadMarks() : hits.count;
+}
+
+bool BoidGrid::SearchesCells(float size, float factor) {
+  Prepare();
+  if (!gridded_) {
+    range_ = 2.0 * largestSize_ * factor;
+    Layout();
+  }
+  if (dims_[0] == 0) return false;
+  const double reach = static_cast<double>((largestSize_ + size) * factor);
+  if (!std::isfinite(reach)) return false;
+  long long spanned = 1;
+  long long cells = 1;
+  for (int a = 0; a < 3; ++a) {
+    spanned *= std::min<long long>(dims_[a], static_cast<long long>(2.0 * reach * inverseCell_[a]) + 2);
+    cells *= dims_[a];
+  }
+  return spanned * kSpanShareForWalk < cells;
 }
 
 size_t BoidGrid::ReadMarks() {

@@ -55,6 +55,22 @@ class BoidGrid {
   // (member.size + size) * factor, summed in list order; the distance is
   // rounded as Vec3::Length of (position - member position) rounds it.
   School Gather(const Vec3& position, float size, float factor, const Boid* self);
+  // The sums of a school over the members whose slots are listed, in that
+  // order: `packed` holds per slot the position, size and heading as the
+  // grid keeps them (x, y, z, size, then heading x, y, z, 0).
+  static School Sum(const Vec3& position, const float* packed, const uint32_t* found, size_t count);
+  // The slots that Gather would sum, in list order, valid until the next
+  // search; returns their number.
+  size_t Listed(const Vec3& centre, float size, float factor, const Boid* self, const uint32_t** slots);
+  // Whether searches of this range go through the cells rather than over
+  // every member.
+  bool SearchesCells(float size, float factor);
+  // Slots so far and the Boid in each (null once removed), in list order.
+  uint32_t Slots() {
+    Prepare();
+    return static_cast<uint32_t>(boids_.size());
+  }
+  const Boid* Member(uint32_t slot) const { return boids_[slot]; }
   // The same test for up to kThreatLanes fish at once (fewer: `fish`), each
   // summing its own Threat, with no fish left out.
   void Threats(const Vec3* positions, const float* sizes, int fish, float factor, Threat* threats);
@@ -138,7 +154,7 @@ class BoidGrid {
   std::vector<float> x_, y_, z_;  // position; not a number once removed
   std::vector<float> size_;
   // Per slot, position and heading side by side, as sums take them four
-  // floats at a time: x, y, z, 0, then heading x, y, z, 0.
+  // floats at a time: x, y, z, size, then heading x, y, z, 0.
   std::vector<float> packed_;
   std::vector<uint32_t> cellOf_;
   std::vector<uint32_t> placeOf_;  // index into members_

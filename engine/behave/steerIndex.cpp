@@ -22,12 +22,14 @@ void SteerIndex::Start(const BoidList& own, const BoidList& predators, const Boi
   own_.Bind(own, nullptr, true);
   predators_.Bind(predators, nullptr, false);
   prey_.Bind(prey, Choosable, false);
+  lists_.Start(own, &own_);
   active = this;
 }
 
 void SteerIndex::Stop() {
   aheadCount_ = 0;
   own_.Reset();
+  lists_.Stop();
   predators_.Reset();
   prey_.Reset();
   if (active == this) active = nullptr;
@@ -38,12 +40,15 @@ void SteerIndex::Updated(const Boid& fish) {
   // A mating also cleared the mate's readiness; the grid checks the flag of
   // the fish it answers with, so a mark left standing does no harm.
   own_.TakeAppended();
+  lists_.Moved(fish);
+  lists_.TakeAppended();
 }
 
 void SteerIndex::Removing(const BoidList& list, const Boid& boid) {
   if (!active) return;
   for (BoidGrid* grid : {&active->own_, &active->predators_, &active->prey_})
     if (grid->Source() == &list) grid->Remove(boid);
+  if (active->own_.Source() == &list) active->lists_.Removing(boid);
   if (active->predators_.Source() == &list) active->aheadCount_ = 0;
   for (int f = 0; f < active->aheadCount_; ++f)
     if (active->ahead_[f].fish == &boid) active->ahead_[f].fish = nullptr;  // its address may come back

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "behave/boidGrid.h"
+#include "behave/neighbourLists.h"
 
 // The grids that the update of one list consults in place of the plain scans
 // of Boid::Steer: over its own list, its predator list and its prey list.
@@ -29,6 +30,8 @@ class SteerIndex {
   // Own-list fish nearer than (their size + own size) * factor, summed in
   // list order.
   BoidGrid::School Neighbours(const Boid& self, float factor) {
+    BoidGrid::School school;
+    if (lists_.Gather(self, factor, &school)) return school;
     return own_.Gather(self.position, self.size, factor, &self);
   }
   // Predators nearer than (their size + own size) * factor, likewise.
@@ -41,6 +44,7 @@ class SteerIndex {
   BoidGrid own_;
   BoidGrid predators_;
   BoidGrid prey_;
+  NeighbourLists lists_;  // over the own list, kept from frame to frame
 
   // The predators stay put while their prey's list is updated, and so does
   // every fish until its own update: one predator search serves the fish

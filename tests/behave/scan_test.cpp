@@ -183,6 +183,13 @@ TEST_P(BothRules, ScanModesAgreeWithLargePopulations) {
   ExpectEverything(ExpectSameRuns({GetParam(), {400, 240, 60, 12}, 70, 10, 700}));
 }
 
+// Short frames over a long run with several hundred fish of species 1: the
+// fish keep their neighbour lists over many frames, through births, meals,
+// deaths and expiries, and have them made again as they move on.
+TEST_P(BothRules, ScanModesAgreeWhileNeighbourListsLast) {
+  ExpectEverything(ExpectSameRuns({GetParam(), {300, 320, 40, 8}, 30, 10, 2400}));
+}
+
 // Minimums, frame lengths and mutation percentages drawn at random, from a
 // fixed seed.
 TEST(ScanModeTest, ScanModesAgreeOverRandomSetups) {
