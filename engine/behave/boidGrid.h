@@ -71,8 +71,9 @@ class BoidGrid {
     return static_cast<uint32_t>(boids_.size());
   }
   const Boid* Member(uint32_t slot) const { return boids_[slot]; }
-  // The same test for up to kThreatLanes fish at once (fewer: `fish`), each
-  // summing its own Threat, with no fish left out.
+  // For each of up to kThreatLanes fish at once (`fish` of them), its
+  // Threat: every member within (member.size + its size) * factor, tested
+  // and summed as Gather does, none left out as `self`.
   void Threats(const Vec3* positions, const float* sizes, int fish, float factor, Threat* threats);
   // `member` and the live members after it, in list order, at most `most`
   // of them; returns how many were written to `out`.

@@ -4,11 +4,13 @@
 #include "behave/neighbourLists.h"
 
 // The grids that the update of one list consults in place of the plain scans
-// of Boid::Steer: over its own list, its predator list and its prey list.
-// UpdateSimulation starts one for each list it walks while `scanMode` is
-// ScanMode::Index, reports after every fish's update what that update
-// changed, and RemoveBoid reports every Boid that leaves a list; so each
-// query sees the lists exactly as a scan at that moment would.
+// of Boid::Steer: over its own list, its predator list and its prey list,
+// with neighbour lists over the own list that outlive the update (the next
+// Start checks them against the list as it is then). UpdateSimulation starts
+// one for each list it walks while `scanMode` is ScanMode::Index, reports
+// after every fish's update what that update changed, and RemoveBoid reports
+// every Boid that leaves a list; so each query sees the lists exactly as a
+// scan at that moment would.
 class SteerIndex {
  public:
   // The index that a Steer over these lists consults, or null: then the
