@@ -24,9 +24,9 @@ constexpr double kFarthest = 1000.0;
 // with float ranges, the moves are measured in doubles.
 constexpr double kMarginKept = 0.999;
 
-// Whether the member at `x`, `y`, `z` of size `memberSize` lies within
-// (memberSize + size) * factor of `from`, rounded exactly as Steer's scan
-// rounds it.
+// Whether the fish whose record (x, y, z, size) starts at `member` lies
+// within (its size + size) * factor of `from`, rounded exactly as Steer's
+// scan rounds it.
 bool InRange(const Vec3& from, float size, float factor, const float* member) {
   const float dx = from.x - member[0];
   const float dy = from.y - member[1];
@@ -122,7 +122,7 @@ bool NeighbourLists::Build(float factor) {
   return true;
 }
 
-uint32_t NeighbourLists::Add(const Boid* boid) {
+void NeighbourLists::Add(const Boid* boid) {
   const uint32_t index = static_cast<uint32_t>(boids_.size());
   boids_.push_back(boid);
   packed_.resize(packed_.size() + 8, 0.0f);
@@ -131,7 +131,6 @@ uint32_t NeighbourLists::Add(const Boid* boid) {
   else
     Forget(index);
   if (mapped_ && boid) indexOf_[boid] = index;
-  return index;
 }
 
 void NeighbourLists::Read(uint32_t index, const Boid& boid) {

@@ -34,7 +34,7 @@ class NeighbourLists {
 
   bool Usable(float factor) const;
   bool Build(float factor);
-  uint32_t Add(const Boid* boid);
+  void Add(const Boid* boid);
   void Read(uint32_t index, const Boid& boid);
   void Forget(uint32_t index);
   uint32_t IndexOf(const Boid& boid);
