@@ -72,6 +72,7 @@ bool NeighbourLists::Build(float factor) {
   built_ = false;
   BoidGrid& grid = *grid_;
   const uint32_t slots = grid.Slots();
+  if (slots < kLeastForLists) return false;
   float largest = 0.0f;
   size_t live = 0;
   for (uint32_t slot = 0; slot < slots; ++slot) {
