@@ -425,6 +425,32 @@ BoidGrid::School BoidGrid::Sum(const Vec3& position, const float* packed, const 
   return school;
 }
 
+BoidGrid::Threat BoidGrid::Away(const Vec3& position, float size, float factor) {
+  Prepare();
+  const Hits hits = Near(position, size, factor, kNoSlot);
+  const size_t count = hits.marked ? ReadMarks() : hits.count;
+  // Lane by lane the scan's operations in its order; the fourth lane is dropped.
+  const __m128 from = _mm_set_ps(0.0f, position.z, position.y, position.x);
+  __m128 away = _mm_setzero_ps();
+  const float* packed = packed_.data();
+  const uint32_t* found = found_.data();
+  for (size_t n = 0; n < count; ++n) away = _mm_add_ps(away, _mm_sub_ps(from, _mm_loadu_ps(packed + size_t{8} * found[n])));
+  alignas(16) float sum[4];
+  _mm_store_ps(sum, away);
+  Threat threat;
+  threat.away = Vec3(sum[0], sum[1], sum[2]);
+  threat.count = static_cast<int>(count);
+  return threat;
+}
+
+double BoidGrid::Expected(float size, float factor) {
+  if (!SearchesCells(size, factor)) return 0.0;
+  const double reach = static_cast<double>((largestSize_ + size) * factor);
+  double volume = 1.0;
+  for (int a = 0; a < 3; ++a) volume *= dims_[a] * cellSize_[a];
+  return static_cast<double>(live_) * (4.0 / 3.0 * 3.141592653589793) * reach * reach * reach / volume;
+}
+
 size_t BoidGrid::Listed(const Vec3& centre, float size, float factor, const Boid* self, const uint32_t** slots) {
   Prepare();
   const Hits hits = Near(centre, size, factor, self ? SlotOf(*self) : kNoSlot);

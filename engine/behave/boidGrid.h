@@ -65,12 +65,18 @@ class BoidGrid {
   // Whether searches of this range go through the cells rather than over
   // every member.
   bool SearchesCells(float size, float factor);
+  // About how many members a search of this range finds, were they spread
+  // evenly over the grid; 0 without cells.
+  double Expected(float size, float factor);
   // Slots so far and the Boid in each (null once removed), in list order.
   uint32_t Slots() {
     Prepare();
     return static_cast<uint32_t>(boids_.size());
   }
   const Boid* Member(uint32_t slot) const { return boids_[slot]; }
+  // The Threat of one fish at `position`, found through the cells: for
+  // ranges that SearchesCells finds local.
+  Threat Away(const Vec3& position, float size, float factor);
   // For each of up to kThreatLanes fish at once (`fish` of them), its
   // Threat: every member within (member.size + its size) * factor, tested
   // and summed as Gather does, none left out as `self`.

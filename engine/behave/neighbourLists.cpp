@@ -9,6 +9,9 @@
 namespace {
 // Below this many fish the grid's searches are cheap enough.
 constexpr size_t kLeastForLists = 256;
+// Lists this short on average save too little: the grid finds as few fish
+// as cheaply.
+constexpr double kLeastPerList = 16.0;
 // The margin as a share of the widest neighbour range: wider margins make
 // longer lists that last longer.
 constexpr float kMarginShare = 0.15f;
@@ -86,7 +89,7 @@ bool NeighbourLists::Build(float factor) {
   const float margin = kMarginShare * 2.0f * largest * factor;
   if (live < kLeastForLists || !(margin > 0.0f) || !std::isfinite(margin)) return false;
   const float widen = margin / factor;
-  if (!grid.SearchesCells(largest + widen, factor)) return false;
+  if (grid.Expected(largest + widen, factor) < kLeastPerList) return false;
 
   boids_.clear();
   packed_.clear();

@@ -5,6 +5,10 @@
 namespace {
 SteerIndex* active = nullptr;
 
+// Fewer predators than this are tested all at once for several fish, however
+// short their range: cheaper than a search through the cells for each fish.
+constexpr uint32_t kLeastForLocalPredators = 256;
+
 // Whether a prey stays choosable does not change while its hunters' list is
 // updated: only its own species' update recounts its school.
 bool Choosable(const Boid& prey) { return !prey.HiddenInSchool(); }
@@ -19,6 +23,7 @@ SteerIndex* SteerIndex::Active(const BoidList& own, const BoidList& predators, c
 
 void SteerIndex::Start(const BoidList& own, const BoidList& predators, const BoidList& prey) {
   aheadCount_ = 0;
+  localFactor_ = 0.0f;  // the predators' cells are laid out afresh
   own_.Bind(own, nullptr, true);
   predators_.Bind(predators, nullptr, false);
   prey_.Bind(prey, Choosable, false);
@@ -55,6 +60,15 @@ void SteerIndex::Removing(const BoidList& list, const Boid& boid) {
 }
 
 BoidGrid::Threat SteerIndex::Predators(const Boid& self, float factor) {
+  // Many predators in short ranges are found through the cells, fish by
+  // fish; otherwise, as where most are in reach, they are all tested for
+  // several fish at once.
+  if (self.size != localSize_ || factor != localFactor_) {
+    localSize_ = self.size;
+    localFactor_ = factor;
+    local_ = predators_.Slots() >= kLeastForLocalPredators && predators_.SearchesCells(self.size, factor);
+  }
+  if (local_) return predators_.Away(self.position, self.size, factor);
   // Bit for bit the position and size that the sums were made for.
   auto same = [&](const Ahead& a) {
     return a.fish == &self && std::memcmp(&a.position, &self.position, sizeof(Vec3)) == 0 &&

@@ -58,6 +58,10 @@ class SteerIndex {
     BoidGrid::Threat threat;
   };
   Ahead ahead_[BoidGrid::kThreatLanes];
+  // Whether predator searches of the latest size and factor are local.
+  float localSize_ = 0.0f;
+  float localFactor_ = 0.0f;
+  bool local_ = false;
   int aheadCount_ = 0;
   float aheadFactor_ = 0.0f;
 };
