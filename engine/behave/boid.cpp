@@ -150,12 +150,11 @@ void Boid::Steer(size_t index, const BoidList& ownList, const BoidList& predator
   if (fast) {
     if (readyToMate)
       if (Boid* last = fast->LastReadyOther(*this)) mate = last;
-    for (const BoidGrid::Nearby& other : fast->Neighbours(*this, kN)) {
-      centre += other.position;
-      separation += position - other.position;
-      alignment += other.heading;
-      ++n;
-    }
+    const BoidGrid::School school = fast->Neighbours(*this, kN);
+    centre = school.centre;
+    separation = school.separation;
+    alignment = school.alignment;
+    n = school.count;
   } else {
     for (size_t i = 0; i < ownList.size(); ++i) {
       if (i == index) continue;
@@ -191,10 +190,9 @@ void Boid::Steer(size_t index, const BoidList& ownList, const BoidList& predator
   int m = 0;
   const float kF = FleeFactor();
   if (fast) {
-    for (const BoidGrid::Nearby& predator : fast->Predators(*this, kF)) {
-      flee += position - predator.position;
-      ++m;
-    }
+    const BoidGrid::Threat threat = fast->Predators(*this, kF);
+    flee = threat.away;
+    m = threat.count;
   } else {
     for (const Boid* predator : predatorList) {
       const Vec3 d = position - predator->position;

@@ -1,5 +1,7 @@
 #include "behave/boidGrid.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -53,7 +55,7 @@ void BoidGrid::Members::Blank(size_t count) {
   y.assign(count, blank);
   z.assign(count, blank);
   size.assign(count, 0.0f);
-  slot.assign(count, 0);
+  slot.assign(count, kBlank);
 }
 
 void BoidGrid::Members::Set(size_t place, const Vec3& p, float memberSize, uint32_t memberSlot) {
@@ -76,7 +78,7 @@ void BoidGrid::Members::Clear(size_t place) {
   const float blank = std::numeric_limits<float>::quiet_NaN();
   x[place] = y[place] = z[place] = blank;
   size[place] = 0.0f;
-  slot[place] = 0;
+  slot[place] = kBlank;
 }
 
 long long BoidGrid::Span::Cells() const {
@@ -109,11 +111,11 @@ void BoidGrid::Collect() {
   y_.clear();
   z_.clear();
   size_.clear();
-  heading_.clear();
+  packed_.clear();
   cellOf_.clear();
   placeOf_.clear();
   ready_.clear();
-  marked_.clear();
+  marks_.assign(kMarkAhead, 0);
   slotOf_.clear();
   mapped_ = false;
   hint_[0] = hint_[1] = 0;
@@ -133,12 +135,12 @@ void BoidGrid::AddSlot(Boid* boid) {
   y_.push_back(0.0f);
   z_.push_back(0.0f);
   size_.push_back(0.0f);
-  heading_.emplace_back();
+  packed_.resize(packed_.size() + 8, 0.0f);
   cellOf_.push_back(kNoCell);
   placeOf_.push_back(0);
   if (ready_.size() * 64 <= slot) {
     ready_.push_back(0);
-    marked_.push_back(0);
+    marks_.resize(marks_.size() + 64, 0);  // a block of marks per 64 slots
   }
   ReadMember(slot, *boid);
   if (mapped_) slotOf_[boid] = slot;
@@ -154,7 +156,15 @@ void BoidGrid::ReadMember(uint32_t slot, const Boid& boid) {
   z_[slot] = boid.position.z;
   size_[slot] = boid.size;
   Vec3 heading = boid.steering;
-  heading_[slot] = heading.Normalise();
+  heading.Normalise();
+  float* packed = &packed_[size_t{8} * slot];
+  packed[0] = boid.position.x;
+  packed[1] = boid.position.y;
+  packed[2] = boid.position.z;
+  packed[3] = boid.size;
+  packed[4] = heading.x;
+  packed[5] = heading.y;
+  packed[6] = heading.z;
   SetReady(slot, boid.readyToMate);
 }
 
@@ -359,33 +369,212 @@ void BoidGrid::TakeFromCell(uint32_t slot) {
   cellOf_[slot] = kNoCell;
 }
 
-BoidGrid::Found BoidGrid::Near(const Vec3& centre, float size, float factor, const Boid* self) {
+void BoidGrid::Prepare() {
   if (!collected_) Collect();
+  const size_t room = std::max(boids_.size(), members_.x.size()) + 1;
+  if (found_.size() < room + 64) found_.resize(room + room / 2 + 64);
+  if (passed_.size() < room + 8) passed_.resize(room + room / 2 + 8);
+}
+
+BoidGrid::Hits BoidGrid::Near(const Vec3& centre, float size, float factor, uint32_t self) {
   if (!gridded_) {
     range_ = 2.0 * largestSize_ * factor;
     Layout();
   }
-  const size_t room = std::max(boids_.size(), members_.x.size()) + 1;
-  if (found_.size() < room) found_.resize(room + room / 2);
-  if (passed_.size() < room + 8) passed_.resize(room + room / 2 + 8);
-  const uint32_t* const first = found_.data();
   // Nothing is within any range of a point that is not finite.
-  if (!Finite(centre) || live_ == 0) return Found(this, first, first);
-  const uint32_t selfSlot = self ? SlotOf(*self) : kNoSlot;
-
+  if (!Finite(centre) || live_ == 0) return Hits{false, 0};
   const double reach = static_cast<double>((largestSize_ + size) * factor);
-  size_t count;
-  if (dims_[0] == 0 || !std::isfinite(reach)) {
-    count = NearAll(centre, size, factor, selfSlot);
-  } else {
-    const Span span = SpanAround(centre, reach);
-    const long long cells = static_cast<long long>(dims_[0]) * dims_[1] * dims_[2];
-    if (span.Cells() * kSpanShareForWalk >= cells)
-      count = NearAll(centre, size, factor, selfSlot);
-    else
-      count = NearCells(span, centre, size, factor, selfSlot, reach);
+  if (dims_[0] == 0 || !std::isfinite(reach)) return Hits{false, NearAll(centre, size, factor, self)};
+  const Span span = SpanAround(centre, reach);
+  const long long cells = static_cast<long long>(dims_[0]) * dims_[1] * dims_[2];
+  if (span.Cells() * kSpanShareForWalk >= cells) return Hits{false, NearAll(centre, size, factor, self)};
+  return NearCells(span, centre, size, factor, self, reach);
+}
+
+BoidGrid::School BoidGrid::Gather(const Vec3& position, float size, float factor, const Boid* self) {
+  Prepare();
+  const Hits hits = Near(position, size, factor, self ? SlotOf(*self) : kNoSlot);
+  const size_t count = hits.marked ? ReadMarks() : hits.count;
+  return Sum(position, packed_.data(), found_.data(), count);
+}
+
+BoidGrid::School BoidGrid::Sum(const Vec3& position, const float* packed, const uint32_t* found, size_t count) {
+  // Three sums side by side, lane by lane the scalar operations of the
+  // scan in the same order; the fourth lanes carry what the records hold
+  // there and are dropped.
+  const __m128 from = _mm_set_ps(0.0f, position.z, position.y, position.x);
+  __m128 centre = from;
+  __m128 separation = _mm_setzero_ps();
+  __m128 alignment = _mm_setzero_ps();
+  for (size_t n = 0; n < count; ++n) {
+    const float* member = packed + size_t{8} * found[n];
+    const __m128 at = _mm_loadu_ps(member);
+    centre = _mm_add_ps(centre, at);
+    separation = _mm_add_ps(separation, _mm_sub_ps(from, at));
+    alignment = _mm_add_ps(alignment, _mm_loadu_ps(member + 4));
   }
-  return Found(this, first, first + count);
+  alignas(16) float sums[3][4];
+  _mm_store_ps(sums[0], centre);
+  _mm_store_ps(sums[1], separation);
+  _mm_store_ps(sums[2], alignment);
+  School school;
+  school.centre = Vec3(sums[0][0], sums[0][1], sums[0][2]);
+  school.separation = Vec3(sums[1][0], sums[1][1], sums[1][2]);
+  school.alignment = Vec3(sums[2][0], sums[2][1], sums[2][2]);
+  school.count = static_cast<int>(count);
+  return school;
+}
+
+BoidGrid::Threat BoidGrid::Away(const Vec3& position, float size, float factor) {
+  Prepare();
+  const Hits hits = Near(position, size, factor, kNoSlot);
+  const size_t count = hits.marked ? ReadMarks() : hits.count;
+  // Lane by lane the scan's operations in its order; the fourth lane is dropped.
+  const __m128 from = _mm_set_ps(0.0f, position.z, position.y, position.x);
+  __m128 away = _mm_setzero_ps();
+  const float* packed = packed_.data();
+  const uint32_t* found = found_.data();
+  for (size_t n = 0; n < count; ++n) away = _mm_add_ps(away, _mm_sub_ps(from, _mm_loadu_ps(packed + size_t{8} * found[n])));
+  alignas(16) float sum[4];
+  _mm_store_ps(sum, away);
+  Threat threat;
+  threat.away = Vec3(sum[0], sum[1], sum[2]);
+  threat.count = static_cast<int>(count);
+  return threat;
+}
+
+double BoidGrid::Expected(float size, float factor) {
+  if (!SearchesCells(size, factor)) return 0.0;
+  const double reach = static_cast<double>((largestSize_ + size) * factor);
+  double volume = 1.0;
+  for (int a = 0; a < 3; ++a) volume *= dims_[a] * cellSize_[a];
+  return static_cast<double>(live_) * (4.0 / 3.0 * 3.141592653589793) * reach * reach * reach / volume;
+}
+
+size_t BoidGrid::Listed(const Vec3& centre, float size, float factor, const Boid* self, const uint32_t** slots) {
+  Prepare();
+  const Hits hits = Near(centre, size, factor, self ? SlotOf(*self) : kNoSlot);
+  *slots = found_.data();
+  return hits.marked ? ReadMarks() : hits.count;
+}
+
+bool BoidGrid::SearchesCells(float size, float factor) {
+  Prepare();
+  if (!gridded_) {
+    range_ = 2.0 * largestSize_ * factor;
+    Layout();
+  }
+  if (dims_[0] == 0) return false;
+  const double reach = static_cast<double>((largestSize_ + size) * factor);
+  if (!std::isfinite(reach)) return false;
+  long long spanned = 1;
+  long long cells = 1;
+  for (int a = 0; a < 3; ++a) {
+    spanned *= std::min<long long>(dims_[a], static_cast<long long>(2.0 * reach * inverseCell_[a]) + 2);
+    cells *= dims_[a];
+  }
+  return spanned * kSpanShareForWalk < cells;
+}
+
+size_t BoidGrid::ReadMarks() {
+  // The marks read back in slot order, 64 at a time, and cleared; the slots
+  // of a block are listed eight at a time without a branch per slot, as few
+  // blocks hold more than eight.
+  uint8_t* marks = marks_.data() + kMarkAhead;
+  uint32_t* found = found_.data();
+  size_t count = 0;
+  const uint32_t blocks = static_cast<uint32_t>((boids_.size() + 63) / 64);
+  const __m128i zero = _mm_setzero_si128();
+  constexpr uint64_t kStop = uint64_t{1} << 63;  // keeps the bit scans defined once the block runs out
+  for (uint32_t block = 0; block < blocks; ++block) {
+    __m128i* at = reinterpret_cast<__m128i*>(marks + size_t{64} * block);
+    uint64_t bits = 0;
+    for (int part = 0; part < 4; ++part) {
+      const __m128i bytes = _mm_loadu_si128(at + part);
+      _mm_storeu_si128(at + part, zero);
+      bits |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(bytes, 7))))
+              << (16 * part);
+    }
+    const uint32_t first = block * 64;
+    for (int n = 0; n < 8; ++n) {
+      found[count] = first + static_cast<uint32_t>(__builtin_ctzll(bits | kStop));
+      count += bits != 0;
+      bits &= bits - 1;
+    }
+    for (; bits; bits &= bits - 1) found[count++] = first + static_cast<uint32_t>(__builtin_ctzll(bits));
+  }
+  return count;
+}
+
+void BoidGrid::Threats(const Vec3* positions, const float* sizes, int fish, float factor, Threat* threats) {
+  Prepare();
+  // Two groups of four fish, each fish in a lane of its own: every member is
+  // tested against all eight at once, and each lane adds what passes in list
+  // order. A lane adds +0 where its test fails, which leaves its sum as it
+  // is: a sum that starts at +0 never becomes -0 (only -0 + -0 gives that),
+  // so the sums are the scan's. Unused lanes have positions that are not
+  // numbers and never pass.
+  constexpr int kGroup = 4;
+  alignas(16) float lane[4][kThreatLanes];
+  const float blank = std::numeric_limits<float>::quiet_NaN();
+  for (int f = 0; f < kThreatLanes; ++f) {
+    const bool used = f < fish;
+    lane[0][f] = used ? positions[f].x : blank;
+    lane[1][f] = used ? positions[f].y : blank;
+    lane[2][f] = used ? positions[f].z : blank;
+    lane[3][f] = used ? sizes[f] : 0.0f;
+  }
+  __m128 px[2], py[2], pz[2], ps[2], ax[2], ay[2], az[2];
+  __m128i count[2];
+  for (int g = 0; g < 2; ++g) {
+    px[g] = _mm_load_ps(&lane[0][g * kGroup]);
+    py[g] = _mm_load_ps(&lane[1][g * kGroup]);
+    pz[g] = _mm_load_ps(&lane[2][g * kGroup]);
+    ps[g] = _mm_load_ps(&lane[3][g * kGroup]);
+    ax[g] = ay[g] = az[g] = _mm_setzero_ps();
+    count[g] = _mm_setzero_si128();
+  }
+  const __m128 k = _mm_set1_ps(factor);
+  const uint32_t slots = static_cast<uint32_t>(boids_.size());
+  for (uint32_t slot = 0; slot < slots; ++slot) {
+    const __m128 mx = _mm_set1_ps(x_[slot]);
+    const __m128 my = _mm_set1_ps(y_[slot]);
+    const __m128 mz = _mm_set1_ps(z_[slot]);
+    const __m128 ms = _mm_set1_ps(size_[slot]);
+    for (int g = 0; g < 2; ++g) {
+      const __m128 dx = _mm_sub_ps(px[g], mx);
+      const __m128 dy = _mm_sub_ps(py[g], my);
+      const __m128 dz = _mm_sub_ps(pz[g], mz);
+      const __m128 d2 = _mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz));
+      const __m128 in = _mm_cmplt_ps(_mm_sqrt_ps(d2), _mm_mul_ps(_mm_add_ps(ms, ps[g]), k));
+      ax[g] = _mm_add_ps(ax[g], _mm_and_ps(in, dx));
+      ay[g] = _mm_add_ps(ay[g], _mm_and_ps(in, dy));
+      az[g] = _mm_add_ps(az[g], _mm_and_ps(in, dz));
+      count[g] = _mm_sub_epi32(count[g], _mm_castps_si128(in));
+    }
+  }
+  alignas(16) float sums[3][kThreatLanes];
+  alignas(16) int32_t counts[kThreatLanes];
+  for (int g = 0; g < 2; ++g) {
+    _mm_store_ps(&sums[0][g * kGroup], ax[g]);
+    _mm_store_ps(&sums[1][g * kGroup], ay[g]);
+    _mm_store_ps(&sums[2][g * kGroup], az[g]);
+    _mm_store_si128(reinterpret_cast<__m128i*>(&counts[g * kGroup]), count[g]);
+  }
+  for (int f = 0; f < fish; ++f) {
+    threats[f].away = Vec3(sums[0][f], sums[1][f], sums[2][f]);
+    threats[f].count = counts[f];
+  }
+}
+
+size_t BoidGrid::Following(const Boid& member, const Boid** out, size_t most) {
+  Prepare();
+  uint32_t slot = SlotOf(member);
+  if (slot == kNoSlot) return 0;
+  size_t written = 0;
+  for (; slot < boids_.size() && written < most; ++slot)
+    if (boids_[slot]) out[written++] = boids_[slot];
+  return written;
 }
 
 void BoidGrid::Sweep(const float* x, const float* y, const float* z, const float* memberSize,
@@ -418,7 +607,7 @@ size_t BoidGrid::NearAll(const Vec3& centre, float size, float factor, uint32_t 
   return count;
 }
 
-size_t BoidGrid::NearCells(const Span& span, const Vec3& centre, float size, float factor, uint32_t self,
+BoidGrid::Hits BoidGrid::NearCells(const Span& span, const Vec3& centre, float size, float factor, uint32_t self,
                            double reach) {
   double gaps[3][64];
   SquaredGaps(span, centre, gaps);
@@ -449,45 +638,37 @@ size_t BoidGrid::NearCells(const Span& span, const Vec3& centre, float size, flo
   }
 
   // Each row swept in one go, then the passing members put in list order:
-  // few are sorted; many are marked by slot, and the marks read back in
-  // order. Both are free of branches on the test, whose outcome is as good
-  // as random.
+  // few are sorted; many are marked by slot, for the marks to be read back
+  // in order. Both are free of branches on the test, whose outcome is as
+  // good as random.
   uint8_t* passed = passed_.data();
   const uint32_t* slotAt = members_.slot.data();
   uint32_t* found = found_.data();
-  uint64_t* marked = marked_.data();
+  uint8_t* marks = marks_.data() + kMarkAhead;
   const bool few = candidates < kSortBelow;
   size_t count = 0;
-  for (const auto& [from, to] : rows_) {
+  for (const auto& row : rows_) {
+    // Copies: the marks, bytes, could alias the row otherwise.
+    const uint32_t from = row.first;
+    const uint32_t places = row.second - row.first;
     Sweep(members_.x.data() + from, members_.y.data() + from, members_.z.data() + from,
-          members_.size.data() + from, to - from, centre, size, factor, passed);
+          members_.size.data() + from, places, centre, size, factor, passed);
+    const uint32_t* slots = slotAt + from;
     if (few) {
-      for (uint32_t place = from; place < to; ++place) {
-        found[count] = slotAt[place];
-        count += passed[place - from];
+      for (uint32_t n = 0; n < places; ++n) {
+        found[count] = slots[n];
+        count += passed[n];
       }
     } else {
-      for (uint32_t place = from; place < to; ++place) {
-        const uint32_t slot = slotAt[place];
-        marked[slot / 64] |= static_cast<uint64_t>(passed[place - from]) << (slot % 64);
-      }
+      for (uint32_t n = 0; n < places; ++n) marks[static_cast<int32_t>(slots[n])] = passed[n];
     }
   }
   if (few) {
     std::sort(found, found + count);
-    return static_cast<size_t>(std::remove(found, found + count, self) - found);
+    return Hits{false, static_cast<size_t>(std::remove(found, found + count, self) - found)};
   }
-  if (self < boids_.size()) marked[self / 64] &= ~(uint64_t{1} << (self % 64));
-  const uint32_t words = static_cast<uint32_t>((boids_.size() + 63) / 64);
-  for (uint32_t word = 0; word < words; ++word) {
-    uint64_t bits = marked[word];
-    marked[word] = 0;
-    while (bits) {
-      found[count++] = word * 64 + static_cast<uint32_t>(__builtin_ctzll(bits));
-      bits &= bits - 1;
-    }
-  }
-  return count;
+  if (self < boids_.size()) marks[self] = 0;
+  return Hits{true, 0};
 }
 
 Boid* BoidGrid::Nearest(const Vec3& centre) {

@@ -18,39 +18,22 @@
 // list indices shift on every erase.
 class BoidGrid {
  public:
-  // What a neighbour or predator search hands back of each member found.
-  struct Nearby {
-    Vec3 position;
-    Vec3 heading;  // its steering normalised, as Steer's alignment takes it
+  // What a neighbour search sums over the members in range, each sum in
+  // list order with the float operations of Steer's scan.
+  struct School {
+    Vec3 centre;      // the fish's position, then every member's added
+    Vec3 separation;  // (fish's position - member's position) added up
+    Vec3 alignment;   // the members' headings (steering normalised) added up
+    int count = 0;
   };
-  // The members found by the latest search, in list order; valid until the
-  // next search.
-  class Found {
-   public:
-    class Iterator {
-     public:
-      Iterator(const BoidGrid* grid, const uint32_t* at) : grid_(grid), at_(at) {}
-      Nearby operator*() const { return grid_->NearbyAt(*at_); }
-      Iterator& operator++() {
-        ++at_;
-        return *this;
-      }
-      bool operator!=(const Iterator& other) const { return at_ != other.at_; }
-
-     private:
-      const BoidGrid* grid_;
-      const uint32_t* at_;
-    };
-    Found(const BoidGrid* grid, const uint32_t* first, const uint32_t* last)
-        : grid_(grid), first_(first), last_(last) {}
-    Iterator begin() const { return Iterator(grid_, first_); }
-    Iterator end() const { return Iterator(grid_, last_); }
-
-   private:
-    const BoidGrid* grid_;
-    const uint32_t* first_;
-    const uint32_t* last_;
+  // What a predator search sums: (fish's position - member's position) over
+  // the members in range, in list order, and their number.
+  struct Threat {
+    Vec3 away;
+    int count = 0;
   };
+  // Fish that one predator search serves at once.
+  static constexpr int kThreatLanes = 8;
 
   // Forgets the list.
   void Reset();
@@ -68,10 +51,39 @@ class BoidGrid {
   void Remove(const Boid& member);
   void TakeAppended();
 
-  // Every member apart from `self` whose distance from `centre` is below
-  // (member.size + size) * factor, in list order; the distance is rounded as
-  // Vec3::Length of (centre - member position) rounds it.
-  Found Near(const Vec3& centre, float size, float factor, const Boid* self);
+  // Every member apart from `self` whose distance from `position` is below
+  // (member.size + size) * factor, summed in list order; the distance is
+  // rounded as Vec3::Length of (position - member position) rounds it.
+  School Gather(const Vec3& position, float size, float factor, const Boid* self);
+  // The sums of a school over the members whose slots are listed, in that
+  // order: `packed` holds per slot the position, size and heading as the
+  // grid keeps them (x, y, z, size, then heading x, y, z, 0).
+  static School Sum(const Vec3& position, const float* packed, const uint32_t* found, size_t count);
+  // The slots that Gather would sum, in list order, valid until the next
+  // search; returns their number.
+  size_t Listed(const Vec3& centre, float size, float factor, const Boid* self, const uint32_t** slots);
+  // Whether searches of this range go through the cells rather than over
+  // every member.
+  bool SearchesCells(float size, float factor);
+  // About how many members a search of this range finds, were they spread
+  // evenly over the grid; 0 without cells.
+  double Expected(float size, float factor);
+  // Slots so far and the Boid in each (null once removed), in list order.
+  uint32_t Slots() {
+    Prepare();
+    return static_cast<uint32_t>(boids_.size());
+  }
+  const Boid* Member(uint32_t slot) const { return boids_[slot]; }
+  // The Threat of one fish at `position`, found through the cells: for
+  // ranges that SearchesCells finds local.
+  Threat Away(const Vec3& position, float size, float factor);
+  // For each of up to kThreatLanes fish at once (`fish` of them), its
+  // Threat: every member within (member.size + its size) * factor, tested
+  // and summed as Gather does, none left out as `self`.
+  void Threats(const Vec3* positions, const float* sizes, int fish, float factor, Threat* threats);
+  // `member` and the live members after it, in list order, at most `most`
+  // of them; returns how many were written to `out`.
+  size_t Following(const Boid& member, const Boid** out, size_t most);
   // The member nearest to `centre` at a distance below 1e8, the earliest in
   // list order on equal distances; null when there is none.
   Boid* Nearest(const Vec3& centre);
@@ -89,6 +101,10 @@ class BoidGrid {
   // cell owns a run of places; the run's unused tail holds blanks, whose
   // coordinates are not numbers, so a row of cells is swept in one go and a
   // blank never passes a test.
+  // The slot of a blank place: its mark falls on the byte before the first
+  // slot's, which is never read back.
+  static constexpr uint32_t kBlank = 0xFFFFFFFFu;
+  static constexpr int32_t kMarkAhead = 64;
   struct Members {
     std::vector<float> x, y, z, size;
     std::vector<uint32_t> slot;
@@ -118,11 +134,17 @@ class BoidGrid {
   void PlaceInCell(uint32_t slot, uint32_t cell);
   void TakeFromCell(uint32_t slot);
   void SetReady(uint32_t slot, bool ready);
-  Nearby NearbyAt(uint32_t slot) const {
-    return Nearby{Vec3(x_[slot], y_[slot], z_[slot]), heading_[slot]};
-  }
+  // Where a search left the members it found: listed in found_, or marked
+  // in marks_ by slot (when many were swept).
+  struct Hits {
+    bool marked;
+    size_t count;  // listed
+  };
+  void Prepare();
+  Hits Near(const Vec3& centre, float size, float factor, uint32_t self);
+  size_t ReadMarks();  // lists the marked slots in found_ and clears the marks
   size_t NearAll(const Vec3& centre, float size, float factor, uint32_t self);
-  size_t NearCells(const Span& span, const Vec3& centre, float size, float factor, uint32_t self,
+  Hits NearCells(const Span& span, const Vec3& centre, float size, float factor, uint32_t self,
                    double reach);
   static void Sweep(const float* x, const float* y, const float* z, const float* memberSize,
                     uint32_t count, const Vec3& centre, float size, float factor, uint8_t* passed);
@@ -138,11 +160,15 @@ class BoidGrid {
   std::vector<Boid*> boids_;
   std::vector<float> x_, y_, z_;  // position; not a number once removed
   std::vector<float> size_;
-  std::vector<Vec3> heading_;
+  // Per slot, position and heading side by side, as sums take them four
+  // floats at a time: x, y, z, size, then heading x, y, z, 0.
+  std::vector<float> packed_;
   std::vector<uint32_t> cellOf_;
   std::vector<uint32_t> placeOf_;  // index into members_
   std::vector<uint64_t> ready_;    // one bit per slot
-  std::vector<uint64_t> marked_;   // one bit per slot, clear between searches
+  // One byte per slot, 0 between searches, after kMarkAhead bytes for
+  // the blanks' marks.
+  std::vector<uint8_t> marks_;
   size_t live_ = 0;                // members in the slots
   size_t listSeen_ = 0;            // list length that the slots account for
   float largestSize_ = 0.0f;

@@ -1,13 +1,16 @@
 #pragma once
 
 #include "behave/boidGrid.h"
+#include "behave/neighbourLists.h"
 
 // The grids that the update of one list consults in place of the plain scans
-// of Boid::Steer: over its own list, its predator list and its prey list.
-// UpdateSimulation starts one for each list it walks while `scanMode` is
-// ScanMode::Index, reports after every fish's update what that update
-// changed, and RemoveBoid reports every Boid that leaves a list; so each
-// query sees the lists exactly as a scan at that moment would.
+// of Boid::Steer: over its own list, its predator list and its prey list,
+// with neighbour lists over the own list that outlive the update (the next
+// Start checks them against the list as it is then). UpdateSimulation starts
+// one for each list it walks while `scanMode` is ScanMode::Index, reports
+// after every fish's update what that update changed, and RemoveBoid reports
+// every Boid that leaves a list; so each query sees the lists exactly as a
+// scan at that moment would.
 class SteerIndex {
  public:
   // The index that a Steer over these lists consults, or null: then the
@@ -26,15 +29,15 @@ class SteerIndex {
 
   // The last other fish of the own list, in list order, that is ready to mate.
   Boid* LastReadyOther(const Boid& self) { return own_.LastReady(&self); }
-  // Own-list fish nearer than (their size + own size) * factor, in list
-  // order.
-  BoidGrid::Found Neighbours(const Boid& self, float factor) {
-    return own_.Near(self.position, self.size, factor, &self);
+  // Own-list fish nearer than (their size + own size) * factor, summed in
+  // list order.
+  BoidGrid::School Neighbours(const Boid& self, float factor) {
+    BoidGrid::School school;
+    if (lists_.Gather(self, factor, &school)) return school;
+    return own_.Gather(self.position, self.size, factor, &self);
   }
   // Predators nearer than (their size + own size) * factor, likewise.
-  BoidGrid::Found Predators(const Boid& self, float factor) {
-    return predators_.Near(self.position, self.size, factor, nullptr);
-  }
+  BoidGrid::Threat Predators(const Boid& self, float factor);
   // The nearest prey that may be chosen, the earliest in list order on equal
   // distances; null when none lies nearer than 1e8.
   Boid* NearestPrey(const Boid& self) { return prey_.Nearest(self.position); }
@@ -43,4 +46,22 @@ class SteerIndex {
   BoidGrid own_;
   BoidGrid predators_;
   BoidGrid prey_;
+  NeighbourLists lists_;  // over the own list, kept from frame to frame
+
+  // The predators stay put while their prey's list is updated, and so does
+  // every fish until its own update: one predator search serves the fish
+  // about to be updated, kept here until each one's turn comes.
+  struct Ahead {
+    const Boid* fish;
+    Vec3 position;
+    float size;
+    BoidGrid::Threat threat;
+  };
+  Ahead ahead_[BoidGrid::kThreatLanes];
+  // Whether predator searches of the latest size and factor are local.
+  float localSize_ = 0.0f;
+  float localFactor_ = 0.0f;
+  bool local_ = false;
+  int aheadCount_ = 0;
+  float aheadFactor_ = 0.0f;
 };

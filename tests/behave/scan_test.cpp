@@ -183,6 +183,21 @@ TEST_P(BothRules, ScanModesAgreeWithLargePopulations) {
   ExpectEverything(ExpectSameRuns({GetParam(), {400, 240, 60, 12}, 70, 10, 700}));
 }
 
+// Short frames over a long run with several hundred fish of species 1:
+// where their ranges are wide (shoalgen2) the fish keep neighbour lists over
+// many frames, through births, meals, deaths and expiries, and have them
+// made again as they move on.
+TEST_P(BothRules, ScanModesAgreeWhileNeighbourListsLast) {
+  ExpectEverything(ExpectSameRuns({GetParam(), {300, 320, 40, 8}, 30, 10, 2400}));
+}
+
+// Hundreds of predators: where their range is short (shoalgen) each fish
+// finds them through the cells, elsewhere they are tested for several fish
+// at once.
+TEST_P(BothRules, ScanModesAgreeWithManyPredators) {
+  ExpectSameRuns({GetParam(), {200, 300, 280, 40}, 40, 10, 600});
+}
+
 // Minimums, frame lengths and mutation percentages drawn at random, from a
 // fixed seed.
 TEST(ScanModeTest, ScanModesAgreeOverRandomSetups) {
