@@ -16,8 +16,8 @@ fail() {
   exit 1
 }
 
-# view RENDERER FILE [SKIN]: shows FILE, goes back to the first view and
-# moment and pauses there (Home, P), saves RENDERER.png and quits.
+# view RENDERER FILE [SKIN]: shows FILE, pauses and goes back to the first
+# view and moment (P, Home), saves RENDERER.png and quits.
 view() {
   local renderer="$1" file="$2" skin="${3:-}"
   rm -f "$work/exit-status"
@@ -27,7 +27,7 @@ view() {
   window=$(wait_window "modelview - $file" 60) || fail "$renderer: no window for $file"
   sleep 2
   [ -s "$work/exit-status" ] && fail "$renderer: the viewer ended: $(cat "$work/$renderer.out")"
-  press "$window" Home p
+  press "$window" p Home
   sleep 1.5
   screenshot "$window" "$work/$renderer.png"
   press "$window" Escape
