@@ -707,7 +707,26 @@ Boid* BoidGrid::Nearest(const Vec3& centre) {
       while (high >= low && gyz + gaps[0][high - span.low[0]] > limit2) --high;
       if (low > high) return;
       const uint32_t end = cellStart_[row + high] + cellCount_[row + high];
-      for (uint32_t place = cellStart_[row + low]; place < end; ++place)
+      uint32_t place = cellStart_[row + low];
+      // Four distances at a time, rounded as the scalar ones; only members
+      // as near as the best so far are considered one by one, in place
+      // order. Blanks are not numbers and never are.
+      const __m128 cx = _mm_set1_ps(centre.x);
+      const __m128 cy = _mm_set1_ps(centre.y);
+      const __m128 cz = _mm_set1_ps(centre.z);
+      for (; place + 4 <= end; place += 4) {
+        const __m128 dx = _mm_sub_ps(cx, _mm_loadu_ps(&members_.x[place]));
+        const __m128 dy = _mm_sub_ps(cy, _mm_loadu_ps(&members_.y[place]));
+        const __m128 dz = _mm_sub_ps(cz, _mm_loadu_ps(&members_.z[place]));
+        const __m128 dist =
+            _mm_sqrt_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz)));
+        int near = _mm_movemask_ps(_mm_cmple_ps(dist, _mm_set1_ps(best)));
+        for (; near; near &= near - 1) {
+          const uint32_t at = place + static_cast<uint32_t>(__builtin_ctz(static_cast<unsigned>(near)));
+          consider(members_.slot[at], members_.x[at], members_.y[at], members_.z[at]);
+        }
+      }
+      for (; place < end; ++place)
         consider(members_.slot[place], members_.x[place], members_.y[place], members_.z[place]);
     };
     for (;;) {
