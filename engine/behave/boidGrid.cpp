@@ -17,6 +17,9 @@ constexpr double kCellPerRange = 0.5;
 // Cell edge at least the mean spacing of the members, so that cells are not
 // mostly empty.
 constexpr double kLeastCellPerSpacing = 1.0;
+// Cells for the nearest-prey search hold a few members each: fewer rows of
+// cells to set up per search, for a few more members to test.
+constexpr double kPreyCellPerSpacing = 2.0;
 // The grid covers the members' bounding box clipped to this bound; members
 // beyond it share the border cells.
 constexpr double kGridBound = 64.0;
@@ -243,7 +246,7 @@ void BoidGrid::TakeAppended() {
   listSeen_ = source_->size();
 }
 
-void BoidGrid::Layout() {
+void BoidGrid::Layout(double cellPerSpacing) {
   gridded_ = true;
   dims_[0] = dims_[1] = dims_[2] = 0;
   if (live_ < kLeastForCells) return;
@@ -270,7 +273,7 @@ void BoidGrid::Layout() {
     extent[a] = std::max(high[a] - low[a], 1e-3);
     volume *= extent[a];
   }
-  double edge = std::cbrt(volume / static_cast<double>(placed)) * kLeastCellPerSpacing;
+  double edge = std::cbrt(volume / static_cast<double>(placed)) * cellPerSpacing;
   if (std::isfinite(range_) && range_ * kCellPerRange > edge) edge = range_ * kCellPerRange;
 
   for (int a = 0; a < 3; ++a) {
@@ -382,7 +385,7 @@ void BoidGrid::Prepare() {
 BoidGrid::Hits BoidGrid::Near(const Vec3& centre, float size, float factor, uint32_t self) {
   if (!gridded_) {
     range_ = 2.0 * largestSize_ * factor;
-    Layout();
+    Layout(kLeastCellPerSpacing);
   }
   // Nothing is within any range of a point that is not finite.
   if (!Finite(centre) || live_ == 0) return Hits{false, 0};
@@ -465,7 +468,7 @@ bool BoidGrid::SearchesCells(float size, float factor) {
   Prepare();
   if (!gridded_) {
     range_ = 2.0 * largestSize_ * factor;
-    Layout();
+    Layout(kLeastCellPerSpacing);
   }
   if (dims_[0] == 0) return false;
   const double reach = static_cast<double>((largestSize_ + size) * factor);
@@ -727,7 +730,7 @@ Boid* BoidGrid::Nearest(const Vec3& centre) {
   if (!collected_) Collect();
   if (!gridded_) {
     range_ = 0.0;
-    Layout();
+    Layout(kPreyCellPerSpacing);
   }
   if (live_ == 0 || !Finite(centre)) return nullptr;
 

@@ -129,7 +129,8 @@ class BoidGrid {
   };
 
   void Collect();
-  void Layout();
+  // Cells at least `cellPerSpacing` times the members' mean spacing.
+  void Layout(double cellPerSpacing);
   void AddSlot(Boid* boid);
   void ReadMember(uint32_t slot, const Boid& boid);
   uint32_t SlotOf(const Boid& member);
