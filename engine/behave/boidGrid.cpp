@@ -17,6 +17,9 @@ constexpr double kCellPerRange = 0.5;
 // Cell edge at least the mean spacing of the members, so that cells are not
 // mostly empty.
 constexpr double kLeastCellPerSpacing = 1.0;
+// Cells for the nearest-prey search hold a few members each: fewer rows of
+// cells to set up per search, for a few more members to test.
+constexpr double kPreyCellPerSpacing = 2.0;
 // The grid covers the members' bounding box clipped to this bound; members
 // beyond it share the border cells.
 constexpr double kGridBound = 64.0;
@@ -32,6 +35,9 @@ constexpr float kFarthestPrey = 1e8f;
 // range test may lie a few float roundings beyond the range.
 constexpr double kRadiusSlack = 1e-5;
 constexpr double kAbsoluteSlack = 1e-30;
+// Relative slack on a predator's reach when whole groups of fish leave it
+// out: far more than the few roundings on either side.
+constexpr float kReachSlack = 1.001f;
 // Slack on the gap between a point and a cell, whose edges the doubles place
 // a rounding away from where Axis puts them; skipping a cell only saves time.
 constexpr double kGapSlack = 1e-6;
@@ -240,7 +246,7 @@ void BoidGrid::TakeAppended() {
   listSeen_ = source_->size();
 }
 
-void BoidGrid::Layout() {
+void BoidGrid::Layout(double cellPerSpacing) {
   gridded_ = true;
   dims_[0] = dims_[1] = dims_[2] = 0;
   if (live_ < kLeastForCells) return;
@@ -267,7 +273,7 @@ void BoidGrid::Layout() {
     extent[a] = std::max(high[a] - low[a], 1e-3);
     volume *= extent[a];
   }
-  double edge = std::cbrt(volume / static_cast<double>(placed)) * kLeastCellPerSpacing;
+  double edge = std::cbrt(volume / static_cast<double>(placed)) * cellPerSpacing;
   if (std::isfinite(range_) && range_ * kCellPerRange > edge) edge = range_ * kCellPerRange;
 
   for (int a = 0; a < 3; ++a) {
@@ -379,7 +385,7 @@ void BoidGrid::Prepare() {
 BoidGrid::Hits BoidGrid::Near(const Vec3& centre, float size, float factor, uint32_t self) {
   if (!gridded_) {
     range_ = 2.0 * largestSize_ * factor;
-    Layout();
+    Layout(kLeastCellPerSpacing);
   }
   // Nothing is within any range of a point that is not finite.
   if (!Finite(centre) || live_ == 0) return Hits{false, 0};
@@ -462,7 +468,7 @@ bool BoidGrid::SearchesCells(float size, float factor) {
   Prepare();
   if (!gridded_) {
     range_ = 2.0 * largestSize_ * factor;
-    Layout();
+    Layout(kLeastCellPerSpacing);
   }
   if (dims_[0] == 0) return false;
   const double reach = static_cast<double>((largestSize_ + size) * factor);
@@ -535,8 +541,10 @@ void BoidGrid::Threats(const Vec3* positions, const float* sizes, int fish, floa
     count[g] = _mm_setzero_si128();
   }
   const __m128 k = _mm_set1_ps(factor);
-  const uint32_t slots = static_cast<uint32_t>(boids_.size());
-  for (uint32_t slot = 0; slot < slots; ++slot) {
+  const size_t slots = Reachable(positions, sizes, fish, factor);
+  const uint32_t* reachable = found_.data();
+  for (size_t n = 0; n < slots; ++n) {
+    const uint32_t slot = reachable[n];
     const __m128 mx = _mm_set1_ps(x_[slot]);
     const __m128 my = _mm_set1_ps(y_[slot]);
     const __m128 mz = _mm_set1_ps(z_[slot]);
@@ -565,6 +573,53 @@ void BoidGrid::Threats(const Vec3* positions, const float* sizes, int fish, floa
     threats[f].away = Vec3(sums[0][f], sums[1][f], sums[2][f]);
     threats[f].count = counts[f];
   }
+}
+
+size_t BoidGrid::Reachable(const Vec3* positions, const float* sizes, int fish, float factor) {
+  // The box around the finite fish, and their largest size; a size that is
+  // not a number keeps every member.
+  float low[3] = {INFINITY, INFINITY, INFINITY};
+  float high[3] = {-INFINITY, -INFINITY, -INFINITY};
+  float largest = 0.0f;
+  for (int f = 0; f < fish; ++f) {
+    if (!(sizes[f] <= largest)) largest = sizes[f];
+    if (!Finite(positions[f])) continue;
+    const float c[3] = {positions[f].x, positions[f].y, positions[f].z};
+    for (int a = 0; a < 3; ++a) {
+      low[a] = std::min(low[a], c[a]);
+      high[a] = std::max(high[a], c[a]);
+    }
+  }
+  // A member is left out only when its gap to the box exceeds its widest
+  // range by far more than the roundings of the exact test could make up.
+  // Members whose position is not a number are kept, and never pass.
+  const __m128 lowX = _mm_set1_ps(low[0]), lowY = _mm_set1_ps(low[1]), lowZ = _mm_set1_ps(low[2]);
+  const __m128 highX = _mm_set1_ps(high[0]), highY = _mm_set1_ps(high[1]), highZ = _mm_set1_ps(high[2]);
+  const __m128 widest = _mm_set1_ps(largest);
+  const __m128 k = _mm_set1_ps(factor * kReachSlack);
+  const __m128 zero = _mm_setzero_ps();
+  auto gap = [&](__m128 p, __m128 lo, __m128 hi) {
+    // _mm_max_ps gives its second operand where the first is not a number.
+    return _mm_max_ps(_mm_max_ps(_mm_sub_ps(lo, p), _mm_sub_ps(p, hi)), zero);
+  };
+  const uint32_t slots = static_cast<uint32_t>(boids_.size());
+  uint32_t* found = found_.data();
+  size_t count = 0;
+  uint32_t slot = 0;
+  for (; slot + 4 <= slots; slot += 4) {
+    const __m128 gx = gap(_mm_loadu_ps(&x_[slot]), lowX, highX);
+    const __m128 gy = gap(_mm_loadu_ps(&y_[slot]), lowY, highY);
+    const __m128 gz = gap(_mm_loadu_ps(&z_[slot]), lowZ, highZ);
+    const __m128 g2 = _mm_add_ps(_mm_add_ps(_mm_mul_ps(gx, gx), _mm_mul_ps(gy, gy)), _mm_mul_ps(gz, gz));
+    const __m128 reach = _mm_mul_ps(_mm_add_ps(_mm_loadu_ps(&size_[slot]), widest), k);
+    const int out = _mm_movemask_ps(_mm_cmpgt_ps(g2, _mm_mul_ps(reach, reach)));
+    for (int lane = 0; lane < 4; ++lane) {
+      found[count] = slot + static_cast<uint32_t>(lane);
+      count += ((out >> lane) & 1) ^ 1;
+    }
+  }
+  for (; slot < slots; ++slot) found[count++] = slot;
+  return count;
 }
 
 size_t BoidGrid::Following(const Boid& member, const Boid** out, size_t most) {
@@ -675,7 +730,7 @@ Boid* BoidGrid::Nearest(const Vec3& centre) {
   if (!collected_) Collect();
   if (!gridded_) {
     range_ = 0.0;
-    Layout();
+    Layout(kPreyCellPerSpacing);
   }
   if (live_ == 0 || !Finite(centre)) return nullptr;
 
@@ -707,7 +762,26 @@ Boid* BoidGrid::Nearest(const Vec3& centre) {
       while (high >= low && gyz + gaps[0][high - span.low[0]] > limit2) --high;
       if (low > high) return;
       const uint32_t end = cellStart_[row + high] + cellCount_[row + high];
-      for (uint32_t place = cellStart_[row + low]; place < end; ++place)
+      uint32_t place = cellStart_[row + low];
+      // Four distances at a time, rounded as the scalar ones; only members
+      // as near as the best so far are considered one by one, in place
+      // order. Blanks are not numbers and never are.
+      const __m128 cx = _mm_set1_ps(centre.x);
+      const __m128 cy = _mm_set1_ps(centre.y);
+      const __m128 cz = _mm_set1_ps(centre.z);
+      for (; place + 4 <= end; place += 4) {
+        const __m128 dx = _mm_sub_ps(cx, _mm_loadu_ps(&members_.x[place]));
+        const __m128 dy = _mm_sub_ps(cy, _mm_loadu_ps(&members_.y[place]));
+        const __m128 dz = _mm_sub_ps(cz, _mm_loadu_ps(&members_.z[place]));
+        const __m128 dist =
+            _mm_sqrt_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz)));
+        int near = _mm_movemask_ps(_mm_cmple_ps(dist, _mm_set1_ps(best)));
+        for (; near; near &= near - 1) {
+          const uint32_t at = place + static_cast<uint32_t>(__builtin_ctz(static_cast<unsigned>(near)));
+          consider(members_.slot[at], members_.x[at], members_.y[at], members_.z[at]);
+        }
+      }
+      for (; place < end; ++place)
         consider(members_.slot[place], members_.x[place], members_.y[place], members_.z[place]);
     };
     for (;;) {

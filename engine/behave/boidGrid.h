@@ -74,12 +74,19 @@ class BoidGrid {
     return static_cast<uint32_t>(boids_.size());
   }
   const Boid* Member(uint32_t slot) const { return boids_[slot]; }
+  // The slot of a member; none (past every slot) for a Boid not in the list.
+  uint32_t SlotFor(const Boid& member) {
+    Prepare();
+    return SlotOf(member);
+  }
   // The Threat of one fish at `position`, found through the cells: for
   // ranges that SearchesCells finds local.
   Threat Away(const Vec3& position, float size, float factor);
   // For each of up to kThreatLanes fish at once (`fish` of them), its
   // Threat: every member within (member.size + its size) * factor, tested
   // and summed as Gather does, none left out as `self`.
+  // The members far beyond reach of all the fish are skipped: fish close
+  // together are served best at once.
   void Threats(const Vec3* positions, const float* sizes, int fish, float factor, Threat* threats);
   // `member` and the live members after it, in list order, at most `most`
   // of them; returns how many were written to `out`.
@@ -122,7 +129,8 @@ class BoidGrid {
   };
 
   void Collect();
-  void Layout();
+  // Cells at least `cellPerSpacing` times the members' mean spacing.
+  void Layout(double cellPerSpacing);
   void AddSlot(Boid* boid);
   void ReadMember(uint32_t slot, const Boid& boid);
   uint32_t SlotOf(const Boid& member);
@@ -146,6 +154,9 @@ class BoidGrid {
   size_t NearAll(const Vec3& centre, float size, float factor, uint32_t self);
   Hits NearCells(const Span& span, const Vec3& centre, float size, float factor, uint32_t self,
                    double reach);
+  // Lists in found_, in slot order, the members that may be in range of any
+  // of these fish; returns their number.
+  size_t Reachable(const Vec3* positions, const float* sizes, int fish, float factor);
   static void Sweep(const float* x, const float* y, const float* z, const float* memberSize,
                     uint32_t count, const Vec3& centre, float size, float factor, uint8_t* passed);
 

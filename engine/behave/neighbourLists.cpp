@@ -14,7 +14,7 @@ constexpr size_t kLeastForLists = 256;
 constexpr double kLeastPerList = 16.0;
 // The margin as a share of the widest neighbour range: wider margins make
 // longer lists that last longer.
-constexpr float kMarginShare = 0.15f;
+constexpr float kMarginShare = 0.12f;
 // Lists are made again once this many fish have been appended since.
 constexpr size_t kMostAppended = 64;
 // While fish move fast, lists made anew every frame cost more than they

@@ -1,5 +1,7 @@
 #include "behave/steerIndex.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -8,6 +10,11 @@ SteerIndex* active = nullptr;
 // Fewer predators than this are tested all at once for several fish, however
 // short their range: cheaper than a search through the cells for each fish.
 constexpr uint32_t kLeastForLocalPredators = 256;
+// The threats to all fish are found in groups of fish close together: the
+// groups come from cells of about this many fish, at most this many cells
+// along each side of the fish's box.
+constexpr double kFishPerCell = 4.0;
+constexpr int kMostCellsPerSide = 32;
 
 // Whether a prey stays choosable does not change while its hunters' list is
 // updated: only its own species' update recounts its school.
@@ -22,7 +29,7 @@ SteerIndex* SteerIndex::Active(const BoidList& own, const BoidList& predators, c
 }
 
 void SteerIndex::Start(const BoidList& own, const BoidList& predators, const BoidList& prey) {
-  aheadCount_ = 0;
+  knownFactor_ = 0.0f;
   localFactor_ = 0.0f;  // the predators' cells are laid out afresh
   own_.Bind(own, nullptr, true);
   predators_.Bind(predators, nullptr, false);
@@ -32,7 +39,7 @@ void SteerIndex::Start(const BoidList& own, const BoidList& predators, const Boi
 }
 
 void SteerIndex::Stop() {
-  aheadCount_ = 0;
+  knownFactor_ = 0.0f;
   own_.Reset();
   lists_.Stop();
   predators_.Reset();
@@ -54,9 +61,9 @@ void SteerIndex::Removing(const BoidList& list, const Boid& boid) {
   for (BoidGrid* grid : {&active->own_, &active->predators_, &active->prey_})
     if (grid->Source() == &list) grid->Remove(boid);
   if (active->own_.Source() == &list) active->lists_.Removing(boid);
-  if (active->predators_.Source() == &list) active->aheadCount_ = 0;
-  for (int f = 0; f < active->aheadCount_; ++f)
-    if (active->ahead_[f].fish == &boid) active->ahead_[f].fish = nullptr;  // its address may come back
+  // A fish that leaves keeps its slot, empty; one appended later, maybe at
+  // the same address, takes a new slot.
+  if (active->predators_.Source() == &list) active->knownFactor_ = 0.0f;
 }
 
 BoidGrid::Threat SteerIndex::Predators(const Boid& self, float factor) {
@@ -69,31 +76,79 @@ BoidGrid::Threat SteerIndex::Predators(const Boid& self, float factor) {
     local_ = predators_.Slots() >= kLeastForLocalPredators && predators_.SearchesCells(self.size, factor);
   }
   if (local_) return predators_.Away(self.position, self.size, factor);
+  if (factor != knownFactor_) FindThreats(factor);
   // Bit for bit the position and size that the sums were made for.
-  auto same = [&](const Ahead& a) {
-    return a.fish == &self && std::memcmp(&a.position, &self.position, sizeof(Vec3)) == 0 &&
-           std::memcmp(&a.size, &self.size, sizeof(float)) == 0;
-  };
-  if (factor == aheadFactor_)
-    for (int f = 0; f < aheadCount_; ++f)
-      if (same(ahead_[f])) return ahead_[f].threat;
-
-  const Boid* fish[BoidGrid::kThreatLanes];
-  size_t count = own_.Following(self, fish, BoidGrid::kThreatLanes);
-  if (count == 0) {
-    fish[0] = &self;
-    count = 1;
+  const uint32_t slot = own_.SlotFor(self);
+  if (slot < known_.size()) {
+    const Known& known = known_[slot];
+    if (known.set && std::memcmp(&known.position, &self.position, sizeof(Vec3)) == 0 &&
+        std::memcmp(&known.size, &self.size, sizeof(float)) == 0)
+      return known.threat;
   }
+  BoidGrid::Threat threat;
+  predators_.Threats(&self.position, &self.size, 1, factor, &threat);
+  return threat;
+}
+
+void SteerIndex::FindThreats(float factor) {
+  // The fish put in order of coarse cells over their box, about four to a
+  // cell, by counting; fish whose position is not finite come last.
+  const uint32_t slots = own_.Slots();
+  known_.assign(slots, Known{false, Vec3(), 0.0f, BoidGrid::Threat()});
+  knownFactor_ = factor;
+  float low[3] = {INFINITY, INFINITY, INFINITY};
+  float high[3] = {-INFINITY, -INFINITY, -INFINITY};
+  uint32_t live = 0;
+  for (uint32_t slot = 0; slot < slots; ++slot) {
+    const Boid* fish = own_.Member(slot);
+    if (!fish) continue;
+    ++live;
+    const float c[3] = {fish->position.x, fish->position.y, fish->position.z};
+    if (!std::isfinite(c[0]) || !std::isfinite(c[1]) || !std::isfinite(c[2])) continue;
+    for (int a = 0; a < 3; ++a) {
+      low[a] = std::min(low[a], c[a]);
+      high[a] = std::max(high[a], c[a]);
+    }
+  }
+  const int side = std::clamp(static_cast<int>(std::cbrt(live / kFishPerCell)), 1, kMostCellsPerSide);
+  double scale[3];
+  for (int a = 0; a < 3; ++a) {
+    const double extent = static_cast<double>(high[a]) - low[a];
+    scale[a] = extent > 0.0 ? side / extent : 0.0;
+  }
+  const uint32_t cells = static_cast<uint32_t>(side * side * side);
+  cellOf_.assign(slots, cells + 1);  // none
+  cellStart_.assign(cells + 2, 0);
+  for (uint32_t slot = 0; slot < slots; ++slot) {
+    const Boid* fish = own_.Member(slot);
+    if (!fish) continue;
+    const float c[3] = {fish->position.x, fish->position.y, fish->position.z};
+    uint32_t cell = cells;  // not finite
+    if (std::isfinite(c[0]) && std::isfinite(c[1]) && std::isfinite(c[2])) {
+      int at[3];
+      for (int a = 0; a < 3; ++a)
+        at[a] = std::min(side - 1, static_cast<int>((static_cast<double>(c[a]) - low[a]) * scale[a]));
+      cell = static_cast<uint32_t>(at[0] + side * (at[1] + side * at[2]));
+    }
+    cellOf_[slot] = cell;
+    ++cellStart_[cell + 1];
+  }
+  for (uint32_t cell = 0; cell <= cells; ++cell) cellStart_[cell + 1] += cellStart_[cell];
+  order_.resize(live);
+  for (uint32_t slot = 0; slot < slots; ++slot)
+    if (cellOf_[slot] <= cells) order_[cellStart_[cellOf_[slot]]++] = slot;
+
   Vec3 positions[BoidGrid::kThreatLanes];
   float sizes[BoidGrid::kThreatLanes];
   BoidGrid::Threat threats[BoidGrid::kThreatLanes];
-  for (size_t f = 0; f < count; ++f) {
-    positions[f] = fish[f]->position;
-    sizes[f] = fish[f]->size;
+  for (uint32_t first = 0; first < live; first += BoidGrid::kThreatLanes) {
+    const int count = static_cast<int>(std::min<uint32_t>(BoidGrid::kThreatLanes, live - first));
+    for (int f = 0; f < count; ++f) {
+      const Boid* fish = own_.Member(order_[first + f]);
+      positions[f] = fish->position;
+      sizes[f] = fish->size;
+    }
+    predators_.Threats(positions, sizes, count, factor, threats);
+    for (int f = 0; f < count; ++f) known_[order_[first + f]] = Known{true, positions[f], sizes[f], threats[f]};
   }
-  predators_.Threats(positions, sizes, static_cast<int>(count), factor, threats);
-  aheadFactor_ = factor;
-  aheadCount_ = static_cast<int>(count);
-  for (size_t f = 0; f < count; ++f) ahead_[f] = Ahead{fish[f], positions[f], sizes[f], threats[f]};
-  return threats[0];
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "behave/boidGrid.h"
 #include "behave/neighbourLists.h"
 
@@ -49,19 +51,23 @@ class SteerIndex {
   NeighbourLists lists_;  // over the own list, kept from frame to frame
 
   // The predators stay put while their prey's list is updated, and so does
-  // every fish until its own update: one predator search serves the fish
-  // about to be updated, kept here until each one's turn comes.
-  struct Ahead {
-    const Boid* fish;
+  // every fish until its own update: the threats to all fish are found at
+  // the first search, in groups of fish close together, and kept here by
+  // own slot until each one's turn comes.
+  struct Known {
+    bool set;
     Vec3 position;
     float size;
     BoidGrid::Threat threat;
   };
-  Ahead ahead_[BoidGrid::kThreatLanes];
+  void FindThreats(float factor);
+  std::vector<Known> known_;
+  float knownFactor_ = 0.0f;  // 0 while none are known
+  std::vector<uint32_t> order_;  // own slots, close ones together
+  std::vector<uint32_t> cellOf_;
+  std::vector<uint32_t> cellStart_;
   // Whether predator searches of the latest size and factor are local.
   float localSize_ = 0.0f;
   float localFactor_ = 0.0f;
   bool local_ = false;
-  int aheadCount_ = 0;
-  float aheadFactor_ = 0.0f;
 };
