@@ -163,6 +163,29 @@ Events ExpectSameRuns(const RunSetup& setup) {
   return e;
 }
 
+// A world placed by hand with `place`, without upkeep, run in both modes
+// for `frames` frames of 50 ms: the same world after every frame.
+void ExpectSamePlacedRuns(void (*place)(), int frames) {
+  std::vector<uint64_t> worlds[2];
+  for (ScanMode mode : {ScanMode::Linear, ScanMode::Index}) {
+    ClearPopulation();
+    ResetRandom();
+    scanMode = mode;
+    minFood = minFish1 = minFish2 = minFish3 = 0;
+    place();
+    for (int k = 1; k <= frames; ++k) {
+      UpdateSimulation(SimTimeFromMillis(static_cast<uint64_t>(k) * 50));
+      worlds[mode == ScanMode::Index].push_back(Fingerprint());
+    }
+  }
+  scanMode = ScanMode::Index;
+  for (size_t k = 0; k < worlds[0].size(); ++k)
+    if (worlds[0][k] != worlds[1][k]) {
+      ADD_FAILURE() << "worlds differ first after frame " << k + 1;
+      break;
+    }
+}
+
 void ExpectEverything(const Events& e) {
   EXPECT_GT(e.births, 0u);
   EXPECT_GT(e.foodEaten, 0u);
@@ -218,11 +241,7 @@ TEST(ScanModeTest, ScanModesAgreeOverRandomSetups) {
 // not finite, and prey at equal distances from a hunter, where ties go to
 // the earlier prey: a world placed by hand.
 TEST_P(BothRules, ScanModesAgreeOnCrowdsAndOutliers) {
-  auto place = [](ScanMode mode) {
-    ClearPopulation();
-    ResetRandom();
-    scanMode = mode;
-    minFood = minFish1 = minFish2 = minFish3 = 0;
+  auto place = [] {
     // Shells of six food items on the axes about the origin, where the crowd
     // starts: each shell is at one distance from it.
     for (int i = 0; i < 120; ++i) {
@@ -260,22 +279,8 @@ TEST_P(BothRules, ScanModesAgreeOnCrowdsAndOutliers) {
       hunter->Init(Vec3(3.0f * RandomSigned(), 3.0f * RandomSigned(), 3.0f * RandomSigned()), fish2Size);
       fish2List.push_back(hunter);
     }
-    std::vector<uint64_t> fingerprints;
-    for (int k = 1; k <= 200; ++k) {
-      UpdateSimulation(SimTimeFromMillis(static_cast<uint64_t>(k) * 50));
-      fingerprints.push_back(Fingerprint());
-    }
-    scanMode = ScanMode::Index;
-    return fingerprints;
   };
-  const std::vector<uint64_t> linear = place(ScanMode::Linear);
-  const std::vector<uint64_t> indexed = place(ScanMode::Index);
-  for (size_t k = 0; k < linear.size(); ++k) {
-    if (linear[k] != indexed[k]) {
-      ADD_FAILURE() << "worlds differ first after frame " << k + 1;
-      break;
-    }
-  }
+  ExpectSamePlacedRuns(place, 200);
 }
 
 // Hunters in clumps far apart and one at a position that is not a number,
@@ -283,11 +288,7 @@ TEST_P(BothRules, ScanModesAgreeOnCrowdsAndOutliers) {
 // cells, so they are tested for groups of fish, and those out of reach of a
 // group are left out of its sums: only where out of reach of every fish in it.
 TEST_P(BothRules, ScanModesAgreeWithClumpedPredators) {
-  auto place = [](ScanMode mode) {
-    ClearPopulation();
-    ResetRandom();
-    scanMode = mode;
-    minFood = minFish1 = minFish2 = minFish3 = 0;
+  auto place = [] {
     const Vec3 clumps[4] = {Vec3(-30.0f, 0.0f, 0.0f), Vec3(30.0f, 5.0f, 0.0f), Vec3(0.0f, -30.0f, 20.0f),
                             Vec3(0.0f, 0.0f, 0.0f)};
     for (int i = 0; i < 400; ++i) {
@@ -302,20 +303,6 @@ TEST_P(BothRules, ScanModesAgreeWithClumpedPredators) {
       hunter->Init(i == 100 ? Vec3(std::numeric_limits<float>::quiet_NaN(), 0.0f, 0.0f) : at, fish2Size);
       fish2List.push_back(hunter);
     }
-    std::vector<uint64_t> fingerprints;
-    for (int k = 1; k <= 60; ++k) {
-      UpdateSimulation(SimTimeFromMillis(static_cast<uint64_t>(k) * 50));
-      fingerprints.push_back(Fingerprint());
-    }
-    scanMode = ScanMode::Index;
-    return fingerprints;
   };
-  const std::vector<uint64_t> linear = place(ScanMode::Linear);
-  const std::vector<uint64_t> indexed = place(ScanMode::Index);
-  for (size_t k = 0; k < linear.size(); ++k) {
-    if (linear[k] != indexed[k]) {
-      ADD_FAILURE() << "worlds differ first after frame " << k + 1;
-      break;
-    }
-  }
+  ExpectSamePlacedRuns(place, 60);
 }
