@@ -157,16 +157,7 @@ bool DXModel::AddBspFace(const Quake3Bsp& level, const Q3Face& face, const char*
   std::vector<float> positions(3 * static_cast<size_t>(count));
   std::vector<float> coords(2 * static_cast<size_t>(count));
   std::vector<float> lightmapCoords(2 * static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) {
-    const Q3Vertex& vertex = level.vertices[static_cast<size_t>(face.firstVertex) + i];
-    positions[3 * i] = vertex.position.x;
-    positions[3 * i + 1] = vertex.position.y;
-    positions[3 * i + 2] = vertex.position.z;
-    coords[2 * i] = vertex.texCoord.u;
-    coords[2 * i + 1] = vertex.texCoord.v;
-    lightmapCoords[2 * i] = vertex.lightmapCoord.u;
-    lightmapCoords[2 * i + 1] = vertex.lightmapCoord.v;
-  }
+  StageFaceVertices(level, face, positions.data(), coords.data(), lightmapCoords.data());
 
   auto mesh = std::make_unique<DXMesh>();
   mesh->name = std::string(path) + "-fan";

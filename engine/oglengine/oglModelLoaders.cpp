@@ -89,16 +89,7 @@ OpenGLMesh* OpenGLModel::AddBspFace(const Q3Face& face, const char* path, float*
   OpenGLMesh* mesh = new OpenGLMesh();
   mesh->name = std::string(path) + "-fan";
   mesh->Init(ImmediateDesc(PRIM_TRIANGLEFAN, face.vertexCount, 2));
-  for (int j = 0; j < face.vertexCount; ++j) {
-    const Q3Vertex& vertex = level.vertices[static_cast<size_t>(face.firstVertex + j)];
-    positions[3 * j] = vertex.position.x;
-    positions[3 * j + 1] = vertex.position.y;
-    positions[3 * j + 2] = vertex.position.z;
-    uv[2 * j] = vertex.texCoord.u;
-    uv[2 * j + 1] = vertex.texCoord.v;
-    lightmapUv[2 * j] = vertex.lightmapCoord.u;
-    lightmapUv[2 * j + 1] = vertex.lightmapCoord.v;
-  }
+  StageFaceVertices(level, face, positions, uv, lightmapUv);
   mesh->SetVertices(positions);
   mesh->SetTextureCoords(uv, 0);
   mesh->SetTextureCoords(lightmapUv, 1);

@@ -164,6 +164,20 @@ void AdjustLightmapGamma(std::uint8_t* bytes, int byteCount, float factor) {
   }
 }
 
+void StageFaceVertices(const Quake3Bsp& level, const Q3Face& face, float* positions, float* uv,
+                       float* lightmapUv) {
+  for (std::int32_t j = 0; j < face.vertexCount; ++j) {
+    const Q3Vertex& vertex = level.vertices[static_cast<std::size_t>(face.firstVertex) + j];
+    positions[3 * j] = vertex.position.x;
+    positions[3 * j + 1] = vertex.position.y;
+    positions[3 * j + 2] = vertex.position.z;
+    uv[2 * j] = vertex.texCoord.u;
+    uv[2 * j + 1] = vertex.texCoord.v;
+    lightmapUv[2 * j] = vertex.lightmapCoord.u;
+    lightmapUv[2 * j + 1] = vertex.lightmapCoord.v;
+  }
+}
+
 void LightmapToPixels(const std::uint8_t* lightmap, std::uint32_t* pixels, int pitch,
                       bool transposed) {
   const int size = Quake3Bsp::kLightmapSize;

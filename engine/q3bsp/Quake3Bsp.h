@@ -76,6 +76,13 @@ class Quake3Bsp {
 // lands on 255, keeping its hue.
 void AdjustLightmapGamma(std::uint8_t* bytes, int byteCount, float factor);
 
+// Copies a face's vertex run into flat arrays for drawing: 3 floats of
+// position, 2 of texture and 2 of light-map coordinates per vertex, each
+// array with room for face.vertexCount vertices. The face must be one of the
+// level's, whose runs the reader has checked.
+void StageFaceVertices(const Quake3Bsp& level, const Q3Face& face, float* positions, float* uv,
+                       float* lightmapUv);
+
 // Writes one 128 x 128 light map as 0x00RRGGBB pixels, `pitch` pixels per
 // row. Transposed, the texel at row r, column c lands at row c, column r.
 void LightmapToPixels(const std::uint8_t* lightmap, std::uint32_t* pixels, int pitch,

@@ -213,3 +213,24 @@ TEST(Q3BspLightmaps, PixelsAreTransposedOnRequest) {
   EXPECT_EQ(pixels[column * pitch + row], 0u);
 }
 }  // namespace
+
+TEST(Q3BspFaces, StagingCopiesTheFacesRunOnly) {
+  TestBsp built;
+  built.faces = {{0, 1, 2}};  // vertices 1 and 2 of three
+  auto level = NewLevel();
+  ASSERT_TRUE(LoadBytes(*level, built.Build()));
+  // One vertex more than the face holds, which must stay untouched.
+  std::vector<float> positions(9, -7.0f), uv(6, -7.0f), lightmapUv(6, -7.0f);
+  StageFaceVertices(*level, level->faces[0], positions.data(), uv.data(), lightmapUv.data());
+  const float expectedPositions[6] = {4, 6, -5, 7, 9, -8};  // (x, z, -y)
+  const float expectedUv[4] = {1, -1, 0, -0.0f};           // v negated
+  const float expectedLightmap[4] = {0, 0, 1, 1};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(positions[i], expectedPositions[i]) << i;
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(uv[i], expectedUv[i]) << i;
+    EXPECT_EQ(lightmapUv[i], expectedLightmap[i]) << i;
+  }
+  EXPECT_EQ(positions[6], -7.0f);
+  EXPECT_EQ(uv[4], -7.0f);
+  EXPECT_EQ(lightmapUv[4], -7.0f);
+}
