@@ -256,10 +256,9 @@ void DXModel::Animate(int animation, float time) {
     return;
   }
   if (md2.AnimationCount() > 0) {
-    std::vector<Vec3> pose(static_cast<size_t>(md2.CornerCount()));
     float cycleTime;
-    md2.Blend(animation, time, pose.data(), &cycleTime);
-    SetPositions(*meshes[0], pose.data());
+    md2.Blend(animation, time, md2Pose.data(), &cycleTime);
+    SetPositions(*meshes[0], md2Pose.data());
     meshes[0]->Render();
     return;
   }

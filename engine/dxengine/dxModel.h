@@ -76,6 +76,7 @@ class DXModel : public BaseModel {
 
   std::vector<std::unique_ptr<DXMesh>> meshes;
   Md2Animations md2;
+  std::vector<Vec3> md2Pose;  // the blended frame Animate draws
   std::unique_ptr<Model> ms3d;
   std::vector<std::unique_ptr<DXTexture>> materialTextures;
   float lastAnimateTime;

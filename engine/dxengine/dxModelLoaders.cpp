@@ -62,6 +62,7 @@ void DXModel::LoadMD2(const char* path) {
   }
   if (!AddMd2Mesh(data)) return;
   md2.Build(data);
+  md2Pose.resize(static_cast<size_t>(md2.CornerCount()));
   SetStatus(E_OK, "Succesfully Loaded %s", path);
 }
 
