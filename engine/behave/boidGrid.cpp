@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 
+#include "behave/rangeLanes.h"
+
 namespace {
 // Below this many members a pass over all of them beats any grid.
 constexpr size_t kLeastForCells = 48;
@@ -405,29 +407,17 @@ BoidGrid::School BoidGrid::Gather(const Vec3& position, float size, float factor
 }
 
 BoidGrid::School BoidGrid::Sum(const Vec3& position, const float* packed, const uint32_t* found, size_t count) {
-  // Three sums side by side, lane by lane the scalar operations of the
-  // scan in the same order; the fourth lanes carry what the records hold
-  // there and are dropped.
-  const __m128 from = _mm_set_ps(0.0f, position.z, position.y, position.x);
-  __m128 centre = from;
-  __m128 separation = _mm_setzero_ps();
-  __m128 alignment = _mm_setzero_ps();
-  for (size_t n = 0; n < count; ++n) {
-    const float* member = packed + size_t{8} * found[n];
-    const __m128 at = _mm_loadu_ps(member);
-    centre = _mm_add_ps(centre, at);
-    separation = _mm_add_ps(separation, _mm_sub_ps(from, at));
-    alignment = _mm_add_ps(alignment, _mm_loadu_ps(member + 4));
-  }
-  alignas(16) float sums[3][4];
-  _mm_store_ps(sums[0], centre);
-  _mm_store_ps(sums[1], separation);
-  _mm_store_ps(sums[2], alignment);
+  SchoolSums sums(position);
+  AddListed(packed, found, count, &sums);
+  return SchoolOf(sums);
+}
+
+BoidGrid::School BoidGrid::SchoolOf(const SchoolSums& sums) {
   School school;
-  school.centre = Vec3(sums[0][0], sums[0][1], sums[0][2]);
-  school.separation = Vec3(sums[1][0], sums[1][1], sums[1][2]);
-  school.alignment = Vec3(sums[2][0], sums[2][1], sums[2][2]);
-  school.count = static_cast<int>(count);
+  school.centre = Vec3(sums.centre[0], sums.centre[1], sums.centre[2]);
+  school.separation = Vec3(sums.separation[0], sums.separation[1], sums.separation[2]);
+  school.alignment = Vec3(sums.alignment[0], sums.alignment[1], sums.alignment[2]);
+  school.count = static_cast<int>(sums.count);
   return school;
 }
 
@@ -455,13 +445,6 @@ double BoidGrid::Expected(float size, float factor) {
   double volume = 1.0;
   for (int a = 0; a < 3; ++a) volume *= dims_[a] * cellSize_[a];
   return static_cast<double>(live_) * (4.0 / 3.0 * 3.141592653589793) * reach * reach * reach / volume;
-}
-
-size_t BoidGrid::Listed(const Vec3& centre, float size, float factor, const Boid* self, const uint32_t** slots) {
-  Prepare();
-  const Hits hits = Near(centre, size, factor, self ? SlotOf(*self) : kNoSlot);
-  *slots = found_.data();
-  return hits.marked ? ReadMarks() : hits.count;
 }
 
 bool BoidGrid::SearchesCells(float size, float factor) {
@@ -514,63 +497,24 @@ size_t BoidGrid::ReadMarks() {
 
 void BoidGrid::Threats(const Vec3* positions, const float* sizes, int fish, float factor, Threat* threats) {
   Prepare();
-  // Two groups of four fish, each fish in a lane of its own: every member is
-  // tested against all eight at once, and each lane adds what passes in list
-  // order. A lane adds +0 where its test fails, which leaves its sum as it
-  // is: a sum that starts at +0 never becomes -0 (only -0 + -0 gives that),
-  // so the sums are the scan's. Unused lanes have positions that are not
-  // numbers and never pass.
-  constexpr int kGroup = 4;
-  alignas(16) float lane[4][kThreatLanes];
+  // Every member is tested against all the fish at once, each fish in a
+  // lane of its own.
+  static_assert(kThreatLanes == kFishLanes, "one fish per lane");
+  float lanes[4][kFishLanes];
   const float blank = std::numeric_limits<float>::quiet_NaN();
-  for (int f = 0; f < kThreatLanes; ++f) {
+  for (int f = 0; f < kFishLanes; ++f) {
     const bool used = f < fish;
-    lane[0][f] = used ? positions[f].x : blank;
-    lane[1][f] = used ? positions[f].y : blank;
-    lane[2][f] = used ? positions[f].z : blank;
-    lane[3][f] = used ? sizes[f] : 0.0f;
+    lanes[0][f] = used ? positions[f].x : blank;
+    lanes[1][f] = used ? positions[f].y : blank;
+    lanes[2][f] = used ? positions[f].z : blank;
+    lanes[3][f] = used ? sizes[f] : 0.0f;
   }
-  __m128 px[2], py[2], pz[2], ps[2], ax[2], ay[2], az[2];
-  __m128i count[2];
-  for (int g = 0; g < 2; ++g) {
-    px[g] = _mm_load_ps(&lane[0][g * kGroup]);
-    py[g] = _mm_load_ps(&lane[1][g * kGroup]);
-    pz[g] = _mm_load_ps(&lane[2][g * kGroup]);
-    ps[g] = _mm_load_ps(&lane[3][g * kGroup]);
-    ax[g] = ay[g] = az[g] = _mm_setzero_ps();
-    count[g] = _mm_setzero_si128();
-  }
-  const __m128 k = _mm_set1_ps(factor);
   const size_t slots = Reachable(positions, sizes, fish, factor);
-  const uint32_t* reachable = found_.data();
-  for (size_t n = 0; n < slots; ++n) {
-    const uint32_t slot = reachable[n];
-    const __m128 mx = _mm_set1_ps(x_[slot]);
-    const __m128 my = _mm_set1_ps(y_[slot]);
-    const __m128 mz = _mm_set1_ps(z_[slot]);
-    const __m128 ms = _mm_set1_ps(size_[slot]);
-    for (int g = 0; g < 2; ++g) {
-      const __m128 dx = _mm_sub_ps(px[g], mx);
-      const __m128 dy = _mm_sub_ps(py[g], my);
-      const __m128 dz = _mm_sub_ps(pz[g], mz);
-      const __m128 d2 = _mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz));
-      const __m128 in = _mm_cmplt_ps(_mm_sqrt_ps(d2), _mm_mul_ps(_mm_add_ps(ms, ps[g]), k));
-      ax[g] = _mm_add_ps(ax[g], _mm_and_ps(in, dx));
-      ay[g] = _mm_add_ps(ay[g], _mm_and_ps(in, dy));
-      az[g] = _mm_add_ps(az[g], _mm_and_ps(in, dz));
-      count[g] = _mm_sub_epi32(count[g], _mm_castps_si128(in));
-    }
-  }
-  alignas(16) float sums[3][kThreatLanes];
-  alignas(16) int32_t counts[kThreatLanes];
-  for (int g = 0; g < 2; ++g) {
-    _mm_store_ps(&sums[0][g * kGroup], ax[g]);
-    _mm_store_ps(&sums[1][g * kGroup], ay[g]);
-    _mm_store_ps(&sums[2][g * kGroup], az[g]);
-    _mm_store_si128(reinterpret_cast<__m128i*>(&counts[g * kGroup]), count[g]);
-  }
+  float away[3][kFishLanes];
+  int32_t counts[kFishLanes];
+  ThreatLanes(lanes, x_.data(), y_.data(), z_.data(), size_.data(), found_.data(), slots, factor, away, counts);
   for (int f = 0; f < fish; ++f) {
-    threats[f].away = Vec3(sums[0][f], sums[1][f], sums[2][f]);
+    threats[f].away = Vec3(away[0][f], away[1][f], away[2][f]);
     threats[f].count = counts[f];
   }
 }
@@ -632,24 +576,10 @@ size_t BoidGrid::Following(const Boid& member, const Boid** out, size_t most) {
   return written;
 }
 
-void BoidGrid::Sweep(const float* x, const float* y, const float* z, const float* memberSize,
-                     uint32_t count, const Vec3& centre, float size, float factor, uint8_t* passed) {
-  // The range test exactly as Steer's scan makes it, for a run of members
-  // at once: no branches, and the fields side by side, so the compiler can
-  // test several members per instruction with the same rounding. Blanks and
-  // removed slots have coordinates that are not numbers and never pass.
-  for (uint32_t n = 0; n < count; ++n) {
-    const float dx = centre.x - x[n];
-    const float dy = centre.y - y[n];
-    const float dz = centre.z - z[n];
-    passed[n] = std::sqrt((dx * dx + dy * dy) + dz * dz) < (memberSize[n] + size) * factor;
-  }
-}
-
 size_t BoidGrid::NearAll(const Vec3& centre, float size, float factor, uint32_t self) {
   const uint32_t slots = static_cast<uint32_t>(boids_.size());
   uint8_t* passed = passed_.data();
-  Sweep(x_.data(), y_.data(), z_.data(), size_.data(), slots, centre, size, factor, passed);
+  SweepRange(x_.data(), y_.data(), z_.data(), size_.data(), slots, centre, size, factor, passed);
   if (self < slots) passed[self] = 0;
   // Slots are in list order already. Free of branches on the test, whose
   // outcome is as good as random.
@@ -706,7 +636,7 @@ BoidGrid::Hits BoidGrid::NearCells(const Span& span, const Vec3& centre, float s
     // Copies: the marks, bytes, could alias the row otherwise.
     const uint32_t from = row.first;
     const uint32_t places = row.second - row.first;
-    Sweep(members_.x.data() + from, members_.y.data() + from, members_.z.data() + from,
+    SweepRange(members_.x.data() + from, members_.y.data() + from, members_.z.data() + from,
           members_.size.data() + from, places, centre, size, factor, passed);
     const uint32_t* slots = slotAt + from;
     if (few) {
@@ -737,8 +667,8 @@ Boid* BoidGrid::Nearest(const Vec3& centre) {
   float best = kFarthestPrey;
   uint32_t chosen = kNoSlot;
   // The distance exactly as Vec3::Length of (member - centre).
-  auto consider = [&](uint32_t slot, float x, float y, float z) {
-    const float dist = std::sqrt(SquaredDistance(centre, x, y, z));
+  auto distance = [&](float x, float y, float z) { return std::sqrt(SquaredDistance(centre, x, y, z)); };
+  auto consider = [&](uint32_t slot, float dist) {
     if (dist < best || (dist == best && chosen != kNoSlot && slot < chosen)) {
       best = dist;
       chosen = slot;
@@ -746,7 +676,7 @@ Boid* BoidGrid::Nearest(const Vec3& centre) {
   };
 
   if (dims_[0] == 0) {
-    for (uint32_t slot = 0; slot < boids_.size(); ++slot) consider(slot, x_[slot], y_[slot], z_[slot]);
+    for (uint32_t slot = 0; slot < boids_.size(); ++slot) consider(slot, distance(x_[slot], y_[slot], z_[slot]));
   } else {
     // Growing boxes of cells, each sweeping only the cells new to it and
     // skipping cells wholly farther than the best so far, until the best
@@ -776,13 +706,16 @@ Boid* BoidGrid::Nearest(const Vec3& centre) {
         const __m128 dist =
             _mm_sqrt_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz)));
         int near = _mm_movemask_ps(_mm_cmple_ps(dist, _mm_set1_ps(best)));
+        if (!near) continue;
+        alignas(16) float dists[4];
+        _mm_store_ps(dists, dist);
         for (; near; near &= near - 1) {
-          const uint32_t at = place + static_cast<uint32_t>(__builtin_ctz(static_cast<unsigned>(near)));
-          consider(members_.slot[at], members_.x[at], members_.y[at], members_.z[at]);
+          const int lane = __builtin_ctz(static_cast<unsigned>(near));
+          consider(members_.slot[place + static_cast<uint32_t>(lane)], dists[lane]);
         }
       }
       for (; place < end; ++place)
-        consider(members_.slot[place], members_.x[place], members_.y[place], members_.z[place]);
+        consider(members_.slot[place], distance(members_.x[place], members_.y[place], members_.z[place]));
     };
     for (;;) {
       const Span span = SpanAround(centre, reach);

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "behave/boid.h"
+#include "behave/lineAligned.h"
+#include "behave/rangeLanes.h"
 
 // A uniform grid over the members of one population list, kept in step with
 // the list while a frame changes it, so that a fish's searches visit only the
@@ -59,9 +61,8 @@ class BoidGrid {
   // order: `packed` holds per slot the position, size and heading as the
   // grid keeps them (x, y, z, size, then heading x, y, z, 0).
   static School Sum(const Vec3& position, const float* packed, const uint32_t* found, size_t count);
-  // The slots that Gather would sum, in list order, valid until the next
-  // search; returns their number.
-  size_t Listed(const Vec3& centre, float size, float factor, const Boid* self, const uint32_t** slots);
+  // The School that sums made elsewhere come to.
+  static School SchoolOf(const SchoolSums& sums);
   // Whether searches of this range go through the cells rather than over
   // every member.
   bool SearchesCells(float size, float factor);
@@ -157,8 +158,6 @@ class BoidGrid {
   // Lists in found_, in slot order, the members that may be in range of any
   // of these fish; returns their number.
   size_t Reachable(const Vec3* positions, const float* sizes, int fish, float factor);
-  static void Sweep(const float* x, const float* y, const float* z, const float* memberSize,
-                    uint32_t count, const Vec3& centre, float size, float factor, uint8_t* passed);
 
   const BoidList* source_ = nullptr;
   bool (*include_)(const Boid&) = nullptr;
@@ -173,7 +172,7 @@ class BoidGrid {
   std::vector<float> size_;
   // Per slot, position and heading side by side, as sums take them four
   // floats at a time: x, y, z, size, then heading x, y, z, 0.
-  std::vector<float> packed_;
+  LineAlignedVector<float> packed_;
   std::vector<uint32_t> cellOf_;
   std::vector<uint32_t> placeOf_;  // index into members_
   std::vector<uint64_t> ready_;    // one bit per slot

@@ -1,10 +1,10 @@
 #include "behave/neighbourLists.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
+
+#include "behave/rangeLanes.h"
 
 namespace {
 // Below this many fish the grid's searches are cheap enough.
@@ -26,16 +26,13 @@ constexpr double kFarthest = 1000.0;
 // Share of the margin that rounding may not take: the lists are searched
 // with float ranges, the moves are measured in doubles.
 constexpr double kMarginKept = 0.999;
-
-// Whether the fish whose record (x, y, z, size) starts at `member` lies
-// within (its size + size) * factor of `from`, rounded exactly as Steer's
-// scan rounds it.
-bool InRange(const Vec3& from, float size, float factor, const float* member) {
-  const float dx = from.x - member[0];
-  const float dy = from.y - member[1];
-  const float dz = from.z - member[2];
-  return std::sqrt((dx * dx + dy * dy) + dz * dz) < (member[3] + size) * factor;
-}
+// The lists are made from cells about this share of the widest reach on a
+// side, at most kMostCellsPerAxis along each axis.
+constexpr double kCellPerReach = 1.0 / 3.0;
+constexpr int kMostCellsPerAxis = 64;
+// Relative slack on the reach when cells are left out: a fish in range may
+// lie a few roundings beyond it.
+constexpr double kReachSlack = 1e-5;
 }  // namespace
 
 void NeighbourLists::Start(const BoidList& list, BoidGrid* grid) {
@@ -94,8 +91,6 @@ bool NeighbourLists::Build(float factor) {
   boids_.clear();
   packed_.clear();
   madeAt_.clear();
-  first_.assign(1, 0);
-  entries_.clear();
   indexOf_.clear();
   mapped_ = false;
   made_ = 0;  // while numbering, no fish has moved
@@ -109,21 +104,133 @@ bool NeighbourLists::Build(float factor) {
     madeAt_.push_back(boid ? boid->size : 0.0f);
   }
   made_ = slots;
-  // Each list as the grid finds it with every range widened by the margin.
-  for (uint32_t slot = 0; slot < slots; ++slot) {
-    if (const Boid* boid = grid.Member(slot)) {
-      const uint32_t* found;
-      const size_t count = grid.Listed(boid->position, boid->size + widen, factor, boid, &found);
-      entries_.insert(entries_.end(), found, found + count);
-    }
-    first_.push_back(static_cast<uint32_t>(entries_.size()));
-  }
+  MakeLists(largest, widen, factor);
   factor_ = factor;
   margin_ = margin;
   built_ = true;
   framesSinceMade_ = 0;
   hint_ = 0;
   return true;
+}
+
+void NeighbourLists::MakeLists(float largest, float widen, float factor) {
+  // Each list holds the fish within range of its fish, every range widened
+  // by the margin. The fish are put into cells, in list order within each;
+  // all fish of one cell test the same candidates, those of the cells near
+  // enough to it, taken in list order and side by side, so that each list
+  // comes out in order.
+  const uint32_t count = made_;
+  // The widest reach, with room for the roundings of the tests.
+  const double reach = static_cast<double>((largest + largest + widen) * factor) * (1.0 + kReachSlack);
+  double low[3] = {INFINITY, INFINITY, INFINITY};
+  double high[3] = {-INFINITY, -INFINITY, -INFINITY};
+  for (uint32_t index = 0; index < count; ++index) {
+    const float* at = &packed_[size_t{8} * index];
+    if (!boids_[index] || !std::isfinite(at[0]) || !std::isfinite(at[1]) || !std::isfinite(at[2])) continue;
+    for (int a = 0; a < 3; ++a) {
+      low[a] = std::min(low[a], static_cast<double>(at[a]));
+      high[a] = std::max(high[a], static_cast<double>(at[a]));
+    }
+  }
+  double edge = reach * kCellPerReach;
+  for (int a = 0; a < 3; ++a) edge = std::max(edge, (high[a] - low[a]) / (kMostCellsPerAxis - 1));
+  int dims[3] = {1, 1, 1};
+  for (int a = 0; a < 3; ++a)
+    if (low[a] <= high[a]) dims[a] = std::min(kMostCellsPerAxis, static_cast<int>((high[a] - low[a]) / edge) + 1);
+  const uint32_t cells = static_cast<uint32_t>(dims[0] * dims[1] * dims[2]);
+
+  // Fish by cell, in list order within each; fish whose position is not
+  // finite are in no cell and no list.
+  cellOf_.assign(count, cells);
+  cellStart_.assign(cells + 1, 0);
+  for (uint32_t index = 0; index < count; ++index) {
+    const float* at = &packed_[size_t{8} * index];
+    if (!boids_[index] || !std::isfinite(at[0]) || !std::isfinite(at[1]) || !std::isfinite(at[2])) continue;
+    int c[3];
+    for (int a = 0; a < 3; ++a)
+      c[a] = std::min(dims[a] - 1, static_cast<int>((static_cast<double>(at[a]) - low[a]) / edge));
+    cellOf_[index] = static_cast<uint32_t>(c[0] + dims[0] * (c[1] + dims[1] * c[2]));
+    ++cellStart_[cellOf_[index]];
+  }
+  uint32_t placed = 0;
+  for (uint32_t cell = 0; cell <= cells; ++cell) {
+    const uint32_t here = cellStart_[cell];
+    cellStart_[cell] = placed;
+    placed += here;
+  }
+  inCell_.resize(placed);
+  std::vector<uint32_t> next(cellStart_);
+  for (uint32_t index = 0; index < count; ++index)
+    if (cellOf_[index] < cells) inCell_[next[cellOf_[index]]++] = index;
+
+  // Cells whose box lies within reach of a cell's box, as offsets: fish of
+  // cells that differ by more than reach / edge along an axis are farther
+  // apart than the reach. (The reach's slack dwarfs the roundings here.)
+  const int span = static_cast<int>(std::ceil(reach / edge - 1e-9));
+  struct Offset {
+    int d[3];
+  };
+  std::vector<Offset> offsets;
+  for (int k = -span; k <= span; ++k)
+    for (int j = -span; j <= span; ++j)
+      for (int i = -span; i <= span; ++i) {
+        double gap2 = 0.0;
+        for (int d : {i, j, k}) {
+          const double gap = std::max(std::abs(d) - 1, 0) * edge;
+          gap2 += gap * gap;
+        }
+        if (gap2 < reach * reach) offsets.push_back(Offset{{i, j, k}});
+      }
+
+  listFirst_.assign(count, 0);
+  listLength_.assign(count, 0);
+  size_t used = 0;
+  marked_.assign((count + 63) / 64, 0);
+  for (uint32_t cell = 0; cell < cells; ++cell) {
+    if (cellStart_[cell] == cellStart_[cell + 1]) continue;
+    const int c[3] = {static_cast<int>(cell % dims[0]), static_cast<int>(cell / dims[0] % dims[1]),
+                      static_cast<int>(cell / dims[0] / dims[1])};
+    for (const Offset& o : offsets) {
+      int n[3];
+      bool inside = true;
+      for (int a = 0; a < 3; ++a) {
+        n[a] = c[a] + o.d[a];
+        inside = inside && n[a] >= 0 && n[a] < dims[a];
+      }
+      if (!inside) continue;
+      const uint32_t near = static_cast<uint32_t>(n[0] + dims[0] * (n[1] + dims[1] * n[2]));
+      for (uint32_t place = cellStart_[near]; place < cellStart_[near + 1]; ++place)
+        marked_[inCell_[place] >> 6] |= uint64_t{1} << (inCell_[place] & 63);
+    }
+    // The candidates in list order, side by side.
+    candidates_.clear();
+    for (size_t word = 0; word < marked_.size(); ++word) {
+      for (uint64_t bits = marked_[word]; bits; bits &= bits - 1)
+        candidates_.push_back(static_cast<uint32_t>(word * 64 + static_cast<unsigned>(__builtin_ctzll(bits))));
+      marked_[word] = 0;
+    }
+    const size_t m = candidates_.size();
+    for (std::vector<float>* field : {&candidateX_, &candidateY_, &candidateZ_, &candidateSize_})
+      field->resize(m);
+    for (size_t n = 0; n < m; ++n) {
+      const float* at = &packed_[size_t{8} * candidates_[n]];
+      candidateX_[n] = at[0];
+      candidateY_[n] = at[1];
+      candidateZ_[n] = at[2];
+      candidateSize_[n] = at[3];
+    }
+    for (uint32_t place = cellStart_[cell]; place < cellStart_[cell + 1]; ++place) {
+      const uint32_t index = inCell_[place];
+      const float* at = &packed_[size_t{8} * index];
+      if (entries_.size() < used + m + 8) entries_.resize(std::max(used + m + 8, entries_.size() * 2));
+      const size_t found = SweptInRange(candidateX_.data(), candidateY_.data(), candidateZ_.data(),
+                                        candidateSize_.data(), candidates_.data(), m, Vec3(at[0], at[1], at[2]),
+                                        at[3] + widen, factor, index, entries_.data() + used);
+      listFirst_[index] = static_cast<uint32_t>(used);
+      listLength_[index] = static_cast<uint32_t>(found);
+      used += found;
+    }
+  }
 }
 
 void NeighbourLists::Add(const Boid* boid) {
@@ -228,49 +335,15 @@ bool NeighbourLists::Gather(const Boid& self, float factor, BoidGrid::School* sc
   const uint32_t index = IndexOf(self);
   if (index == kNone || index >= made_) return false;
 
-  const uint32_t* list = entries_.data() + first_[index];
-  const uint32_t listed = first_[index + 1] - first_[index];
+  // The list, then the fish appended since it was made.
+  SchoolSums sums(self.position);
+  AddListedInRange(packed_.data(), entries_.data() + listFirst_[index], listLength_[index], self.size, factor, &sums);
   const size_t appended = boids_.size() - made_;
-  if (found_.size() < listed + appended + 4) found_.resize(listed + appended + 4);
-  uint32_t* found = found_.data();
-  size_t count = 0;
-  const float* packed = packed_.data();
-  const Vec3 from = self.position;
-  const float size = self.size;
-
-  // Four listed fish at a time, their records turned into one register per
-  // field; each lane tests as InRange does. The fish that pass are kept in
-  // list order, without a branch on the test.
-  const __m128 fromX = _mm_set1_ps(from.x);
-  const __m128 fromY = _mm_set1_ps(from.y);
-  const __m128 fromZ = _mm_set1_ps(from.z);
-  const __m128 ownSize = _mm_set1_ps(size);
-  const __m128 k = _mm_set1_ps(factor);
-  uint32_t n = 0;
-  for (; n + 4 <= listed; n += 4) {
-    __m128 x = _mm_loadu_ps(packed + size_t{8} * list[n]);
-    __m128 y = _mm_loadu_ps(packed + size_t{8} * list[n + 1]);
-    __m128 z = _mm_loadu_ps(packed + size_t{8} * list[n + 2]);
-    __m128 s = _mm_loadu_ps(packed + size_t{8} * list[n + 3]);
-    _MM_TRANSPOSE4_PS(x, y, z, s);
-    const __m128 dx = _mm_sub_ps(fromX, x);
-    const __m128 dy = _mm_sub_ps(fromY, y);
-    const __m128 dz = _mm_sub_ps(fromZ, z);
-    const __m128 d2 = _mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz));
-    const int in = _mm_movemask_ps(_mm_cmplt_ps(_mm_sqrt_ps(d2), _mm_mul_ps(_mm_add_ps(s, ownSize), k)));
-    for (int lane = 0; lane < 4; ++lane) {
-      found[count] = list[n + lane];
-      count += (in >> lane) & 1;
-    }
+  if (appended > 0) {
+    found_.resize(appended);
+    for (size_t later = 0; later < appended; ++later) found_[later] = made_ + static_cast<uint32_t>(later);
+    AddListedInRange(packed_.data(), found_.data(), appended, self.size, factor, &sums);
   }
-  for (; n < listed; ++n) {
-    found[count] = list[n];
-    count += InRange(from, size, factor, packed + size_t{8} * list[n]);
-  }
-  for (uint32_t later = made_; later < boids_.size(); ++later) {
-    found[count] = later;
-    count += InRange(from, size, factor, packed + size_t{8} * later);
-  }
-  *school = BoidGrid::Sum(from, packed, found, count);
+  *school = BoidGrid::SchoolOf(sums);
   return true;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "behave/boidGrid.h"
+#include "behave/lineAligned.h"
 
 // For each fish of one list, the fish that lay within its neighbour range
 // plus a margin when the lists were made, in list order. The lists are kept
@@ -34,6 +35,7 @@ class NeighbourLists {
 
   bool Usable(float factor) const;
   bool Build(float factor);
+  void MakeLists(float largest, float widen, float factor);
   void Add(const Boid* boid);
   void Read(uint32_t index, const Boid& boid);
   void Forget(uint32_t index);
@@ -50,16 +52,27 @@ class NeighbourLists {
   size_t listSeen_ = 0;
   uint32_t made_ = 0;        // fish numbered when the lists were made
 
-  // Per fish, in list order: the Boid (null once gone), its position and
-  // size, and its heading, as BoidGrid::Sum reads them; positions that are
-  // not numbers once gone.
+  // Per fish, in list order: the Boid (null once gone), and its record of
+  // position, size and heading as the sums of rangeLanes read them;
+  // positions that are not numbers once gone.
   std::vector<const Boid*> boids_;
-  std::vector<float> packed_;
+  LineAlignedVector<float> packed_;
   std::vector<float> madeAt_;  // x, y, z where each listed fish was
-  // List of fish i: entries_[first_[i]] to entries_[first_[i + 1] - 1].
-  std::vector<uint32_t> first_;
+  // List of fish i: listLength_[i] entries from entries_[listFirst_[i]],
+  // the lists one after another in the order they were made.
+  std::vector<uint32_t> listFirst_;
+  std::vector<uint32_t> listLength_;
   std::vector<uint32_t> entries_;
   std::vector<uint32_t> found_;
+
+  // Making the lists: the fish by cell, and the candidates of one cell,
+  // marked by bit, then in list order with their fields side by side.
+  std::vector<uint32_t> cellOf_;
+  std::vector<uint32_t> cellStart_;
+  std::vector<uint32_t> inCell_;
+  std::vector<uint64_t> marked_;
+  std::vector<uint32_t> candidates_;
+  std::vector<float> candidateX_, candidateY_, candidateZ_, candidateSize_;
 
   uint32_t hint_ = 0;
   bool mapped_ = false;

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "behave/rangeLanes.h"
 #include "behave/worldTrace.h"
 #include "world.h"
 
@@ -219,6 +220,16 @@ TEST_P(BothRules, ScanModesAgreeWhileNeighbourListsLast) {
 // at once.
 TEST_P(BothRules, ScanModesAgreeWithManyPredators) {
   ExpectSameRuns({GetParam(), {200, 300, 280, 40}, 40, 10, 600});
+}
+
+// The same runs with the 128-bit forms of the lane-wise tests, which the
+// runs above use only where the processor lacks AVX2.
+TEST_P(BothRules, ScanModesAgreeIn128BitLanes) {
+  const bool wide = WideLanes();
+  AllowWideLanes(false);
+  ExpectSameRuns({GetParam(), {300, 320, 40, 8}, 30, 10, 1200});
+  ExpectSameRuns({GetParam(), {200, 300, 280, 40}, 40, 10, 300});
+  AllowWideLanes(wide);
 }
 
 // Minimums, frame lengths and mutation percentages drawn at random, from a
