@@ -104,7 +104,7 @@ bool NeighbourLists::Build(float factor) {
     madeAt_.push_back(boid ? boid->size : 0.0f);
   }
   made_ = slots;
-  MakeLists(largest, widen, factor);
+  if (!MakeLists(largest, widen, factor)) return false;
   factor_ = factor;
   margin_ = margin;
   built_ = true;
@@ -113,7 +113,7 @@ bool NeighbourLists::Build(float factor) {
   return true;
 }
 
-void NeighbourLists::MakeLists(float largest, float widen, float factor) {
+bool NeighbourLists::MakeLists(float largest, float widen, float factor) {
   // Each list holds the fish within range of its fish, every range widened
   // by the margin. The fish are put into cells, in list order within each;
   // all fish of one cell test the same candidates, those of the cells near
@@ -182,12 +182,10 @@ void NeighbourLists::MakeLists(float largest, float widen, float factor) {
         if (gap2 < reach * reach) offsets.push_back(Offset{{i, j, k}});
       }
 
-  listFirst_.assign(count, 0);
-  listLength_.assign(count, 0);
-  size_t used = 0;
-  marked_.assign((count + 63) / 64, 0);
-  for (uint32_t cell = 0; cell < cells; ++cell) {
-    if (cellStart_[cell] == cellStart_[cell + 1]) continue;
+  // The cells near one cell, in the grid.
+  std::vector<uint32_t> nearCells;
+  auto near = [&](uint32_t cell) -> const std::vector<uint32_t>& {
+    nearCells.clear();
     const int c[3] = {static_cast<int>(cell % dims[0]), static_cast<int>(cell / dims[0] % dims[1]),
                       static_cast<int>(cell / dims[0] / dims[1])};
     for (const Offset& o : offsets) {
@@ -197,11 +195,29 @@ void NeighbourLists::MakeLists(float largest, float widen, float factor) {
         n[a] = c[a] + o.d[a];
         inside = inside && n[a] >= 0 && n[a] < dims[a];
       }
-      if (!inside) continue;
-      const uint32_t near = static_cast<uint32_t>(n[0] + dims[0] * (n[1] + dims[1] * n[2]));
-      for (uint32_t place = cellStart_[near]; place < cellStart_[near + 1]; ++place)
-        marked_[inCell_[place] >> 6] |= uint64_t{1} << (inCell_[place] & 63);
+      if (inside) nearCells.push_back(static_cast<uint32_t>(n[0] + dims[0] * (n[1] + dims[1] * n[2])));
     }
+    return nearCells;
+  };
+  // Lists that could hold more than mostEntries_ are not made (fish crowded
+  // into ranges): the grid's searches serve as well, in bounded memory.
+  uint64_t most = 0;
+  for (uint32_t cell = 0; cell < cells; ++cell) {
+    const uint64_t here = cellStart_[cell + 1] - cellStart_[cell];
+    if (here == 0) continue;
+    for (uint32_t other : near(cell)) most += here * (cellStart_[other + 1] - cellStart_[other]);
+  }
+  if (most > mostEntries_) return false;
+
+  listFirst_.assign(count, 0);
+  listLength_.assign(count, 0);
+  size_t used = 0;
+  marked_.assign((count + 63) / 64, 0);
+  for (uint32_t cell = 0; cell < cells; ++cell) {
+    if (cellStart_[cell] == cellStart_[cell + 1]) continue;
+    for (uint32_t other : near(cell))
+      for (uint32_t place = cellStart_[other]; place < cellStart_[other + 1]; ++place)
+        marked_[inCell_[place] >> 6] |= uint64_t{1} << (inCell_[place] & 63);
     // The candidates in list order, side by side.
     candidates_.clear();
     for (size_t word = 0; word < marked_.size(); ++word) {
@@ -231,6 +247,7 @@ void NeighbourLists::MakeLists(float largest, float widen, float factor) {
       used += found;
     }
   }
+  return true;
 }
 
 void NeighbourLists::Add(const Boid* boid) {

@@ -17,6 +17,11 @@
 // the list; their own searches go to the grid.
 class NeighbourLists {
  public:
+  static constexpr uint64_t kMostEntries = uint64_t{1} << 26;  // 256 MB
+  // All lists together hold at most `mostEntries` entries: fish crowded so
+  // densely that their lists would hold more are left to the grid.
+  explicit NeighbourLists(uint64_t mostEntries = kMostEntries) : mostEntries_(mostEntries) {}
+
   // At the start of the list's update, with the grid that follows it: takes
   // the fish as they are now, noting any that left the list or moved.
   void Start(const BoidList& list, BoidGrid* grid);
@@ -35,12 +40,14 @@ class NeighbourLists {
 
   bool Usable(float factor) const;
   bool Build(float factor);
-  void MakeLists(float largest, float widen, float factor);
+  // False, and no lists, where they would hold more than mostEntries_.
+  bool MakeLists(float largest, float widen, float factor);
   void Add(const Boid* boid);
   void Read(uint32_t index, const Boid& boid);
   void Forget(uint32_t index);
   uint32_t IndexOf(const Boid& boid);
 
+  const uint64_t mostEntries_;
   const BoidList* source_ = nullptr;
   BoidGrid* grid_ = nullptr;
   bool built_ = false;
