@@ -92,6 +92,7 @@ bool NeighbourLists::Build(float factor) {
   packed_.clear();
   madeAt_.clear();
   indexOf_.clear();
+  later_.clear();
   mapped_ = false;
   made_ = 0;  // while numbering, no fish has moved
   moved_ = 0.0;
@@ -357,9 +358,8 @@ bool NeighbourLists::Gather(const Boid& self, float factor, BoidGrid::School* sc
   AddListedInRange(packed_.data(), entries_.data() + listFirst_[index], listLength_[index], self.size, factor, &sums);
   const size_t appended = boids_.size() - made_;
   if (appended > 0) {
-    found_.resize(appended);
-    for (size_t later = 0; later < appended; ++later) found_[later] = made_ + static_cast<uint32_t>(later);
-    AddListedInRange(packed_.data(), found_.data(), appended, self.size, factor, &sums);
+    while (later_.size() < appended) later_.push_back(made_ + static_cast<uint32_t>(later_.size()));
+    AddListedInRange(packed_.data(), later_.data(), appended, self.size, factor, &sums);
   }
   *school = BoidGrid::SchoolOf(sums);
   return true;

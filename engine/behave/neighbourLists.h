@@ -70,7 +70,8 @@ class NeighbourLists {
   std::vector<uint32_t> listFirst_;
   std::vector<uint32_t> listLength_;
   std::vector<uint32_t> entries_;
-  std::vector<uint32_t> found_;
+  // The numbers of the fish appended since, as far as a search has needed.
+  std::vector<uint32_t> later_;
 
   // Making the lists: the fish by cell, and the candidates of one cell,
   // marked by bit, then in list order with their fields side by side.
