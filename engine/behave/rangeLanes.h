@@ -12,7 +12,9 @@
 // against a fish at `centre` of `size`,
 //   sqrt((dx * dx + dy * dy) + dz * dz) < (member size + size) * factor
 // with dx = centre.x - member x and so on, rounded step by step as the
-// scalar test is, so both forms answer exactly as the scan does.
+// scalar test is, so both forms answer exactly as the scan does. (Most
+// lanes decide on the squared distance, between bounds that give the
+// square root's answer; the others take the square root.)
 
 // Whether the 256-bit forms run: where the processor has AVX2, unless they
 // are turned off (as tests do, to run the 128-bit forms on the same machine).

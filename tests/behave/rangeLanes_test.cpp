@@ -15,6 +15,7 @@
 namespace {
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
+constexpr uint32_t kNoSelf = 0xFFFFFFFFu;
 
 struct Member {
   Vec3 position;
@@ -211,7 +212,60 @@ TEST_P(RangeLanesTest, ThreatLanesAreEachFishsScan) {
 
 // Counts around whole groups of four and eight lanes and the blocks the sums
 // are made in.
-INSTANTIATE_TEST_SUITE_P(Counts, RangeLanesTest, ::testing::Values(0, 1, 3, 4, 7, 8, 9, 15, 16, 31, 32, 33, 100));
+INSTANTIATE_TEST_SUITE_P(Counts, RangeLanesTest,
+                         ::testing::Values(0, 1, 3, 4, 7, 8, 9, 15, 16, 31, 32, 33, 100, 127, 128, 129, 300));
+
+// Members at distances a few floats either side of their range and of the
+// bounds on squared distances that decide most tests without a square root,
+// and well inside and outside it, over ranges from tiny to huge and ranges that are not positive or not
+// numbers: every test answers as the scalar one.
+TEST(RangeLanesTest, TestsNearTheRangeAnswerAsTheSquareRoot) {
+  const float ranges[] = {0x1p-100f, 0x1p-80f, 0x1p-70f, 0x1p-61f, std::nextafter(0x1p-60f, 0.0f), 0x1p-60f, 1e-10f, 0.37f, 1.0f,
+                          3.5f,     1e10f,    0x1p60f, std::nextafter(0x1p60f, kInf), 0x1p63f, 1e30f,
+                          std::numeric_limits<float>::max(), kInf, kNaN, -1.0f, -0.0f, 0.0f,
+                          std::numeric_limits<float>::denorm_min()};
+  for (const Vec3& centre : {Vec3(), Vec3(0.75f, -2.0f, 5.0f)}) {
+    for (const float factor : {1.0f, 0.3f}) {
+      const float size = factor == 1.0f ? 0.0f : 0.1f;
+      std::vector<Member> members;
+      for (const float memberSize : ranges) {
+        const float range = (memberSize + size) * factor;
+        for (const float edge : {0.5f, 1.0f - 0x1p-19f, 1.0f - 0x1p-21f, 1.0f, 1.0f + 0x1p-21f, 1.0f + 0x1p-19f, 2.0f}) {
+          float offset = range * edge;
+          for (int step = 0; step < 8; ++step) offset = std::nextafter(offset, 0.0f);
+          for (int step = 0; step < 17; ++step, offset = std::nextafter(offset, kInf)) {
+            // Along one axis, or spread over all three.
+            const float third = offset / std::sqrt(3.0f);
+            const Vec3 apart = step % 3 == 0 ? Vec3(offset, 0.0f, 0.0f)
+                               : step % 3 == 1 ? Vec3(0.0f, -offset, 0.0f)
+                                               : Vec3(third, third, -third);
+            members.push_back(Member{centre + apart, memberSize, Vec3(1.0f, 2.0f, 3.0f)});
+          }
+        }
+      }
+      const std::vector<float> records = Records(members);
+      std::vector<float> x, y, z, sizes;
+      std::vector<uint32_t> all, expected;
+      for (uint32_t n = 0; n < members.size(); ++n) {
+        x.push_back(members[n].position.x);
+        y.push_back(members[n].position.y);
+        z.push_back(members[n].position.z);
+        sizes.push_back(members[n].size);
+        all.push_back(n);
+        if (ScanInRange(centre, size, factor, members[n])) expected.push_back(n);
+      }
+      InBothWidths([&] {
+        std::vector<uint32_t> found(members.size() + 8);
+        found.resize(SweptInRange(x.data(), y.data(), z.data(), sizes.data(), all.data(), members.size(), centre,
+                                  size, factor, kNoSelf, found.data()));
+        EXPECT_EQ(found, expected);
+        SchoolSums sums(centre);
+        AddListedInRange(records.data(), all.data(), all.size(), size, factor, &sums);
+        EXPECT_EQ(sums.count, expected.size());
+      });
+    }
+  }
+}
 
 TEST(RangeLanesTest, SumsOfSchoolsAddToWhatCameBefore) {
   // A list summed in two calls gives the sums of one call over both parts.
