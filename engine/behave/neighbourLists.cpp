@@ -88,7 +88,9 @@ bool NeighbourLists::Build(float factor) {
   const float margin = kMarginShare * 2.0f * largest * factor;
   if (live < kLeastForLists || !(margin > 0.0f) || !std::isfinite(margin)) return false;
   const float widen = margin / factor;
-  if (grid.Expected(largest + widen, factor) < kLeastPerList) return false;
+  // Ranges that span most of the grid hold many fish each: lists pay.
+  if (grid.SearchesCells(largest + widen, factor) && grid.Expected(largest + widen, factor) < kLeastPerList)
+    return false;
 
   boids_.clear();
   packed_.clear();

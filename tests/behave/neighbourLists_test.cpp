@@ -63,6 +63,20 @@ TEST_F(NeighbourListsTest, ListsSumWhatTheGridFinds) {
   }
 }
 
+TEST_F(NeighbourListsTest, RangesOverTheWholeBoxAreListedToo) {
+  // Most fish in range of each: the grid would sweep all of them, the lists
+  // hold most of them.
+  const float wide = 8.0f * kFactor;
+  NeighbourLists lists;
+  lists.Start(list_, &grid_);
+  for (Boid* fish : list_) {
+    BoidGrid::School listed;
+    ASSERT_TRUE(lists.Gather(*fish, wide, &listed));
+    EXPECT_TRUE(Same(listed, grid_.Gather(fish->position, fish->size, wide, fish)));
+    EXPECT_GT(listed.count, 300);
+  }
+}
+
 TEST_F(NeighbourListsTest, ListsBeyondTheirBoundAreLeftToTheGrid) {
   NeighbourLists bounded(100);
   bounded.Start(list_, &grid_);
