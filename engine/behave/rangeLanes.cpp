@@ -24,36 +24,42 @@ inline bool InRange(const Vec3& centre, float size, float factor, float x, float
 
 // The lanes' tests compare squared distances with bounds a little inside and
 // outside the squared range, and take the square root only where a distance
-// falls between them. For a range r in [2^-60, 2^60], r * r and the bounds
-// are normal floats within two roundings of their values, so
+// falls between them. For a range r of at least 2^-60, r * r and the inner
+// bound are normal floats within two roundings of their values, so
 //   d2 < r * r * (1 - 2^-20)  gives  d2 < r^2 (1 - 2^-21): the square root
 //     lies more than two units in the last place below r and rounds below
 //     it, in range;
 //   d2 >= r * r * (1 + 2^-20) gives  d2 > r^2: out of range;
-// both as the scalar test answers. Distances that are not numbers fail both
-// and are out, as there. Ranges outside those bounds (not numbers, not
-// positive, tiny, huge) take the square root.
+// both as the scalar test answers. A bound that overflows is infinite: only
+// an infinite distance is beyond it, and is out; every finite one is within
+// a range whose square overflows (at least 2^64, more than the square root
+// of the largest float). Distances that are not numbers fail both tests and
+// are out, as there. Smaller ranges, and ranges that are not numbers, take
+// the square root.
 constexpr float kInsideRange = 1.0f - 0x1p-20f;
 constexpr float kOutsideRange = 1.0f + 0x1p-20f;
 constexpr float kLeastRange = 0x1p-60f;
-constexpr float kMostRange = 0x1p60f;
 
-// Four tests, lane by lane the scalar one; the lanes that pass, as bits.
-inline int InRange4(__m128 cx, __m128 cy, __m128 cz, __m128 ownSize, __m128 k, __m128 x, __m128 y, __m128 z,
-                    __m128 memberSize) {
+// Four tests, lane by lane the scalar one; the lanes that pass, as a mask.
+inline __m128 InRangeMask4(__m128 cx, __m128 cy, __m128 cz, __m128 ownSize, __m128 k, __m128 x, __m128 y, __m128 z,
+                           __m128 memberSize) {
   const __m128 dx = _mm_sub_ps(cx, x);
   const __m128 dy = _mm_sub_ps(cy, y);
   const __m128 dz = _mm_sub_ps(cz, z);
   const __m128 d2 = _mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz));
   const __m128 range = _mm_mul_ps(_mm_add_ps(memberSize, ownSize), k);
   const __m128 squared = _mm_mul_ps(range, range);
-  const int inside = _mm_movemask_ps(_mm_cmplt_ps(d2, _mm_mul_ps(squared, _mm_set1_ps(kInsideRange))));
-  const int notOutside = _mm_movemask_ps(_mm_cmplt_ps(d2, _mm_mul_ps(squared, _mm_set1_ps(kOutsideRange))));
-  const int bounded = _mm_movemask_ps(
-      _mm_and_ps(_mm_cmpge_ps(range, _mm_set1_ps(kLeastRange)), _mm_cmple_ps(range, _mm_set1_ps(kMostRange))));
-  if (__builtin_expect((inside ^ notOutside) | (bounded ^ 0xF), 0))
-    return _mm_movemask_ps(_mm_cmplt_ps(_mm_sqrt_ps(d2), range));
+  const __m128 inside = _mm_cmplt_ps(d2, _mm_mul_ps(squared, _mm_set1_ps(kInsideRange)));
+  const __m128 notOutside = _mm_cmplt_ps(d2, _mm_mul_ps(squared, _mm_set1_ps(kOutsideRange)));
+  const __m128 decided = _mm_andnot_ps(_mm_xor_ps(inside, notOutside), _mm_cmpge_ps(range, _mm_set1_ps(kLeastRange)));
+  if (__builtin_expect(_mm_movemask_ps(decided) != 0xF, 0)) return _mm_cmplt_ps(_mm_sqrt_ps(d2), range);
   return inside;
+}
+
+// The same, the lanes that pass as bits.
+inline int InRange4(__m128 cx, __m128 cy, __m128 cz, __m128 ownSize, __m128 k, __m128 x, __m128 y, __m128 z,
+                    __m128 memberSize) {
+  return _mm_movemask_ps(InRangeMask4(cx, cy, cz, ownSize, k, x, y, z, memberSize));
 }
 
 // Keeps the values of the lanes set in `mask`, in lane order, at `out`
@@ -217,8 +223,7 @@ void ThreatNarrow(const float (*fish)[kFishLanes], const float* x, const float* 
       const __m128 dx = _mm_sub_ps(px[g], mx);
       const __m128 dy = _mm_sub_ps(py[g], my);
       const __m128 dz = _mm_sub_ps(pz[g], mz);
-      const __m128 d2 = _mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz));
-      const __m128 in = _mm_cmplt_ps(_mm_sqrt_ps(d2), _mm_mul_ps(_mm_add_ps(ms, ps[g]), k));
+      const __m128 in = InRangeMask4(px[g], py[g], pz[g], ps[g], k, mx, my, mz, ms);
       ax[g] = _mm_add_ps(ax[g], _mm_and_ps(in, dx));
       ay[g] = _mm_add_ps(ay[g], _mm_and_ps(in, dy));
       az[g] = _mm_add_ps(az[g], _mm_and_ps(in, dz));
@@ -240,8 +245,8 @@ void ThreatNarrow(const float (*fish)[kFishLanes], const float* x, const float* 
 // clear them before a call.
 #define WIDE __attribute__((target("avx2,popcnt")))
 
-WIDE inline int InRange8(__m256 cx, __m256 cy, __m256 cz, __m256 ownSize, __m256 k, __m256 x, __m256 y, __m256 z,
-                         __m256 memberSize) {
+WIDE inline __m256 InRangeMask8(__m256 cx, __m256 cy, __m256 cz, __m256 ownSize, __m256 k, __m256 x, __m256 y,
+                                __m256 z, __m256 memberSize) {
   const __m256 dx = _mm256_sub_ps(cx, x);
   const __m256 dy = _mm256_sub_ps(cy, y);
   const __m256 dz = _mm256_sub_ps(cz, z);
@@ -249,15 +254,18 @@ WIDE inline int InRange8(__m256 cx, __m256 cy, __m256 cz, __m256 ownSize, __m256
       _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(dx, dx), _mm256_mul_ps(dy, dy)), _mm256_mul_ps(dz, dz));
   const __m256 range = _mm256_mul_ps(_mm256_add_ps(memberSize, ownSize), k);
   const __m256 squared = _mm256_mul_ps(range, range);
-  const int inside =
-      _mm256_movemask_ps(_mm256_cmp_ps(d2, _mm256_mul_ps(squared, _mm256_set1_ps(kInsideRange)), _CMP_LT_OQ));
-  const int notOutside =
-      _mm256_movemask_ps(_mm256_cmp_ps(d2, _mm256_mul_ps(squared, _mm256_set1_ps(kOutsideRange)), _CMP_LT_OQ));
-  const int bounded = _mm256_movemask_ps(_mm256_and_ps(_mm256_cmp_ps(range, _mm256_set1_ps(kLeastRange), _CMP_GE_OQ),
-                                                       _mm256_cmp_ps(range, _mm256_set1_ps(kMostRange), _CMP_LE_OQ)));
-  if (__builtin_expect((inside ^ notOutside) | (bounded ^ 0xFF), 0))
-    return _mm256_movemask_ps(_mm256_cmp_ps(_mm256_sqrt_ps(d2), range, _CMP_LT_OQ));
+  const __m256 inside = _mm256_cmp_ps(d2, _mm256_mul_ps(squared, _mm256_set1_ps(kInsideRange)), _CMP_LT_OQ);
+  const __m256 notOutside = _mm256_cmp_ps(d2, _mm256_mul_ps(squared, _mm256_set1_ps(kOutsideRange)), _CMP_LT_OQ);
+  const __m256 decided = _mm256_andnot_ps(_mm256_xor_ps(inside, notOutside),
+                                          _mm256_cmp_ps(range, _mm256_set1_ps(kLeastRange), _CMP_GE_OQ));
+  if (__builtin_expect(_mm256_movemask_ps(decided) != 0xFF, 0))
+    return _mm256_cmp_ps(_mm256_sqrt_ps(d2), range, _CMP_LT_OQ);
   return inside;
+}
+
+WIDE inline int InRange8(__m256 cx, __m256 cy, __m256 cz, __m256 ownSize, __m256 k, __m256 x, __m256 y, __m256 z,
+                         __m256 memberSize) {
+  return _mm256_movemask_ps(InRangeMask8(cx, cy, cz, ownSize, k, x, y, z, memberSize));
 }
 
 // Keep4 for eight lanes, by one permutation.
@@ -351,13 +359,13 @@ WIDE void ThreatWide(const float (*fish)[kFishLanes], const float* x, const floa
   __m256i passed = _mm256_setzero_si256();
   for (size_t n = 0; n < count; ++n) {
     const uint32_t member = listed[n];
-    const __m256 dx = _mm256_sub_ps(px, _mm256_set1_ps(x[member]));
-    const __m256 dy = _mm256_sub_ps(py, _mm256_set1_ps(y[member]));
-    const __m256 dz = _mm256_sub_ps(pz, _mm256_set1_ps(z[member]));
-    const __m256 d2 =
-        _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(dx, dx), _mm256_mul_ps(dy, dy)), _mm256_mul_ps(dz, dz));
-    const __m256 in = _mm256_cmp_ps(_mm256_sqrt_ps(d2),
-                                    _mm256_mul_ps(_mm256_add_ps(_mm256_set1_ps(memberSize[member]), ps), k), _CMP_LT_OQ);
+    const __m256 mx = _mm256_set1_ps(x[member]);
+    const __m256 my = _mm256_set1_ps(y[member]);
+    const __m256 mz = _mm256_set1_ps(z[member]);
+    const __m256 dx = _mm256_sub_ps(px, mx);
+    const __m256 dy = _mm256_sub_ps(py, my);
+    const __m256 dz = _mm256_sub_ps(pz, mz);
+    const __m256 in = InRangeMask8(px, py, pz, ps, k, mx, my, mz, _mm256_set1_ps(memberSize[member]));
     ax = _mm256_add_ps(ax, _mm256_and_ps(in, dx));
     ay = _mm256_add_ps(ay, _mm256_and_ps(in, dy));
     az = _mm256_add_ps(az, _mm256_and_ps(in, dz));

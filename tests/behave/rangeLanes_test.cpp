@@ -220,9 +220,26 @@ INSTANTIATE_TEST_SUITE_P(Counts, RangeLanesTest,
 // and well inside and outside it, over ranges from tiny to huge and ranges that are not positive or not
 // numbers: every test answers as the scalar one.
 TEST(RangeLanesTest, TestsNearTheRangeAnswerAsTheSquareRoot) {
-  const float ranges[] = {0x1p-100f, 0x1p-80f, 0x1p-70f, 0x1p-61f, std::nextafter(0x1p-60f, 0.0f), 0x1p-60f, 1e-10f, 0.37f, 1.0f,
-                          3.5f,     1e10f,    0x1p60f, std::nextafter(0x1p60f, kInf), 0x1p63f, 1e30f,
-                          std::numeric_limits<float>::max(), kInf, kNaN, -1.0f, -0.0f, 0.0f,
+  const float ranges[] = {0x1p-100f,
+                          0x1p-80f,
+                          0x1p-70f,
+                          std::nextafter(0x1p-60f, 0.0f),
+                          0x1p-60f,
+                          1e-10f,
+                          0.37f,
+                          1.0f,
+                          3.5f,
+                          1e10f,
+                          0x1p60f,
+                          std::nextafter(0x1p64f, 0.0f),  // the largest whose square is finite
+                          0x1p64f,
+                          1e30f,
+                          std::numeric_limits<float>::max(),
+                          kInf,
+                          kNaN,
+                          -1.0f,
+                          -0.0f,
+                          0.0f,
                           std::numeric_limits<float>::denorm_min()};
   for (const Vec3& centre : {Vec3(), Vec3(0.75f, -2.0f, 5.0f)}) {
     for (const float factor : {1.0f, 0.3f}) {
@@ -262,6 +279,19 @@ TEST(RangeLanesTest, TestsNearTheRangeAnswerAsTheSquareRoot) {
         SchoolSums sums(centre);
         AddListedInRange(records.data(), all.data(), all.size(), size, factor, &sums);
         EXPECT_EQ(sums.count, expected.size());
+        // The fish in the last lane of a threat search, the others unused.
+        float lanes[4][kFishLanes];
+        for (int f = 0; f < kFishLanes; ++f) {
+          const bool used = f == kFishLanes - 1;
+          lanes[0][f] = used ? centre.x : kNaN;
+          lanes[1][f] = used ? centre.y : kNaN;
+          lanes[2][f] = used ? centre.z : kNaN;
+          lanes[3][f] = used ? size : 0.0f;
+        }
+        float away[3][kFishLanes];
+        int32_t counts[kFishLanes];
+        ThreatLanes(lanes, x.data(), y.data(), z.data(), sizes.data(), all.data(), all.size(), factor, away, counts);
+        EXPECT_EQ(counts[kFishLanes - 1], static_cast<int32_t>(expected.size()));
       });
     }
   }
