@@ -280,6 +280,23 @@ WIDE inline __m256 Records(const float* records, uint32_t low, uint32_t high) {
   return _mm256_set_m128(_mm_loadu_ps(records + size_t{8} * high), _mm_loadu_ps(records + size_t{8} * low));
 }
 
+// The eight listed members' tests. Records 0..3 go in the low halves, 4..7
+// in the high ones, each half then turned as the 128-bit form turns four
+// records.
+WIDE inline int ListedInRange8(const float* records, const uint32_t* member, __m256 cx, __m256 cy, __m256 cz,
+                               __m256 ownSize, __m256 k) {
+  const __m256 r0 = Records(records, member[0], member[4]);
+  const __m256 r1 = Records(records, member[1], member[5]);
+  const __m256 r2 = Records(records, member[2], member[6]);
+  const __m256 r3 = Records(records, member[3], member[7]);
+  const __m256 lowXY = _mm256_unpacklo_ps(r0, r1);
+  const __m256 highXY = _mm256_unpackhi_ps(r0, r1);
+  const __m256 lowZS = _mm256_unpacklo_ps(r2, r3);
+  const __m256 highZS = _mm256_unpackhi_ps(r2, r3);
+  return InRange8(cx, cy, cz, ownSize, k, _mm256_shuffle_ps(lowXY, lowZS, 0x44), _mm256_shuffle_ps(lowXY, lowZS, 0xEE),
+                  _mm256_shuffle_ps(highXY, highZS, 0x44), _mm256_shuffle_ps(highXY, highZS, 0xEE));
+}
+
 WIDE void AddInRangeWide(const float* records, const uint32_t* listed, size_t count, float size, float factor,
                          Running* running) {
   alignas(16) float at[4];
@@ -291,32 +308,27 @@ WIDE void AddInRangeWide(const float* records, const uint32_t* listed, size_t co
   const __m256 k = _mm256_set1_ps(factor);
   uint32_t kept[kBlock + 8];
   size_t n = 0;
-  while (n + 8 <= count) {
+  while (n < count) {
     const size_t end = std::min(count, n + kBlock);
     size_t found = 0;
     for (; n + 8 <= end; n += 8) {
-      // Records n..n+3 in the low halves, n+4..n+7 in the high ones, each
-      // half then turned as the 128-bit form turns four records.
       const uint32_t* member = listed + n;
-      const __m256 r0 = Records(records, member[0], member[4]);
-      const __m256 r1 = Records(records, member[1], member[5]);
-      const __m256 r2 = Records(records, member[2], member[6]);
-      const __m256 r3 = Records(records, member[3], member[7]);
-      const __m256 lowXY = _mm256_unpacklo_ps(r0, r1);
-      const __m256 highXY = _mm256_unpackhi_ps(r0, r1);
-      const __m256 lowZS = _mm256_unpacklo_ps(r2, r3);
-      const __m256 highZS = _mm256_unpackhi_ps(r2, r3);
-      const __m256 x = _mm256_shuffle_ps(lowXY, lowZS, 0x44);
-      const __m256 y = _mm256_shuffle_ps(lowXY, lowZS, 0xEE);
-      const __m256 z = _mm256_shuffle_ps(highXY, highZS, 0x44);
-      const __m256 s = _mm256_shuffle_ps(highXY, highZS, 0xEE);
-      const int in = InRange8(cx, cy, cz, ownSize, k, x, y, z, s);
-      found += Keep8(in, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(member)), kept + found);
+      found += Keep8(ListedInRange8(records, member, cx, cy, cz, ownSize, k),
+                     _mm256_loadu_si256(reinterpret_cast<const __m256i*>(member)), kept + found);
+    }
+    if (n < end) {
+      // The last few, in a group filled up with the first of them, whose
+      // lanes are then dropped.
+      const size_t left = end - n;
+      uint32_t last[8];
+      for (size_t lane = 0; lane < 8; ++lane) last[lane] = listed[n + (lane < left ? lane : 0)];
+      const int in = ListedInRange8(records, last, cx, cy, cz, ownSize, k) & ((1 << left) - 1);
+      found += Keep8(in, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(last)), kept + found);
+      n = end;
     }
     Add(records, kept, found, running);
   }
   _mm256_zeroupper();
-  AddInRangeNarrow(records, listed + n, count - n, size, factor, running);
 }
 
 WIDE size_t SweptWide(const float* x, const float* y, const float* z, const float* memberSize, const uint32_t* slot,
