@@ -217,8 +217,8 @@ INSTANTIATE_TEST_SUITE_P(Counts, RangeLanesTest,
 
 // Members at distances a few floats either side of their range and of the
 // bounds on squared distances that decide most tests without a square root,
-// and well inside and outside it, over ranges from tiny to huge and ranges that are not positive or not
-// numbers: every test answers as the scalar one.
+// and well inside and outside it, over ranges from tiny to huge and ranges
+// that are not positive or not numbers: every test answers as the scalar one.
 TEST(RangeLanesTest, TestsNearTheRangeAnswerAsTheSquareRoot) {
   const float ranges[] = {0x1p-100f,
                           0x1p-80f,
@@ -247,7 +247,8 @@ TEST(RangeLanesTest, TestsNearTheRangeAnswerAsTheSquareRoot) {
       std::vector<Member> members;
       for (const float memberSize : ranges) {
         const float range = (memberSize + size) * factor;
-        for (const float edge : {0.5f, 1.0f - 0x1p-19f, 1.0f - 0x1p-21f, 1.0f, 1.0f + 0x1p-21f, 1.0f + 0x1p-19f, 2.0f}) {
+        const float edges[] = {0.5f, 1.0f - 0x1p-19f, 1.0f - 0x1p-21f, 1.0f, 1.0f + 0x1p-21f, 1.0f + 0x1p-19f, 2.0f};
+        for (const float edge : edges) {
           float offset = range * edge;
           for (int step = 0; step < 8; ++step) offset = std::nextafter(offset, 0.0f);
           for (int step = 0; step < 17; ++step, offset = std::nextafter(offset, kInf)) {
