@@ -639,7 +639,7 @@ BoidGrid::Hits BoidGrid::NearCells(const Span& span, const Vec3& centre, float s
     const uint32_t from = row.first;
     const uint32_t places = row.second - row.first;
     SweepRange(members_.x.data() + from, members_.y.data() + from, members_.z.data() + from,
-          members_.size.data() + from, places, centre, size, factor, passed);
+               members_.size.data() + from, places, centre, size, factor, passed);
     const uint32_t* slots = slotAt + from;
     if (few) {
       for (uint32_t n = 0; n < places; ++n) {

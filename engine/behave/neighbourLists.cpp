@@ -127,11 +127,17 @@ bool NeighbourLists::MakeLists(float largest, float widen, float factor) {
   const uint32_t count = made_;
   // The widest reach, with room for the roundings of the tests.
   const double reach = static_cast<double>((largest + largest + widen) * factor) * (1.0 + kReachSlack);
+  // Fish that are gone, or whose position is not finite, are in no cell and
+  // no list.
+  auto placeable = [&](uint32_t index) {
+    const float* at = &packed_[size_t{8} * index];
+    return boids_[index] && std::isfinite(at[0]) && std::isfinite(at[1]) && std::isfinite(at[2]);
+  };
   double low[3] = {INFINITY, INFINITY, INFINITY};
   double high[3] = {-INFINITY, -INFINITY, -INFINITY};
   for (uint32_t index = 0; index < count; ++index) {
+    if (!placeable(index)) continue;
     const float* at = &packed_[size_t{8} * index];
-    if (!boids_[index] || !std::isfinite(at[0]) || !std::isfinite(at[1]) || !std::isfinite(at[2])) continue;
     for (int a = 0; a < 3; ++a) {
       low[a] = std::min(low[a], static_cast<double>(at[a]));
       high[a] = std::max(high[a], static_cast<double>(at[a]));
@@ -144,13 +150,12 @@ bool NeighbourLists::MakeLists(float largest, float widen, float factor) {
     if (low[a] <= high[a]) dims[a] = std::min(kMostCellsPerAxis, static_cast<int>((high[a] - low[a]) / edge) + 1);
   const uint32_t cells = static_cast<uint32_t>(dims[0] * dims[1] * dims[2]);
 
-  // Fish by cell, in list order within each; fish whose position is not
-  // finite are in no cell and no list.
+  // Fish by cell, in list order within each.
   cellOf_.assign(count, cells);
   cellStart_.assign(cells + 1, 0);
   for (uint32_t index = 0; index < count; ++index) {
+    if (!placeable(index)) continue;
     const float* at = &packed_[size_t{8} * index];
-    if (!boids_[index] || !std::isfinite(at[0]) || !std::isfinite(at[1]) || !std::isfinite(at[2])) continue;
     int c[3];
     for (int a = 0; a < 3; ++a)
       c[a] = std::min(dims[a] - 1, static_cast<int>((static_cast<double>(at[a]) - low[a]) / edge));

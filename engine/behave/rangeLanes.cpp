@@ -238,8 +238,9 @@ void ThreatNarrow(const float (*fish)[kFishLanes], const float* x, const float* 
   }
 }
 
-// The 256-bit forms: the same operations, eight lanes at a time; what is left
-// over goes to the 128-bit forms. Each clears the registers' upper halves
+// The 256-bit forms: the same operations, eight lanes at a time. The list
+// walk tests its last few members as one more group; the swept test leaves
+// them to the 128-bit form. Each clears the registers' upper halves
 // before any 128-bit code runs: SSE instructions after 256-bit ones with
 // dirty upper halves run several times slower. The compiler does not always
 // clear them before a call.
