@@ -38,8 +38,9 @@ wait_exit() {
 }
 
 # In the settings dialog: picks the renderer (opengl or direct3d) with a click
-# on its radio button, clears "FullScreen" from the keyboard (the focus starts
-# on OK: Tab, Tab reaches the check box) and presses Return for OK.
+# on its radio button, clears "FullScreen" from the keyboard (the click moves
+# the focus to the radio button, from which one Tab reaches the check box) and
+# presses Return for OK.
 # Without a window manager the X window is the dialog's client area, where a
 # dialog unit of the 8-point font is 1.5 pixels.
 answer_dialog() {
@@ -50,7 +51,7 @@ answer_dialog() {
     xdotool mousemove --window "$dialog" 30 20 click 1 2>/dev/null    # "DirectX"
   fi
   sleep 0.3
-  xdotool key --window "$dialog" Tab Tab space 2>/dev/null
+  xdotool key --window "$dialog" Tab space 2>/dev/null
   sleep 0.3
   xdotool key --window "$dialog" Return 2>/dev/null
 }
