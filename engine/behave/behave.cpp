@@ -3,6 +3,7 @@
 #include "behave/random.h"
 #include "behave/settings.h"
 #include "behave/steerIndex.h"
+#include "behave/steerWeights.h"
 
 BoidList foodList;
 BoidList fish1List;
@@ -184,4 +185,5 @@ void ClearPopulation() {
     list->clear();
   }
   for (uint64_t& count : births) count = 0;
+  ReleaseSteerWeights();
 }

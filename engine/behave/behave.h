@@ -40,5 +40,6 @@ void SpawnFoodBurst(const Vec3& centre, int count, float spread);
 // Erases the Boid at `index`, clears every `mate` and `target` that refers to
 // it and destroys it.
 void RemoveBoid(BoidList& list, size_t index);
-// Destroys every Boid of every list and zeroes the birth counts.
+// Destroys every Boid of every list, zeroes the birth counts and lets every
+// fish steer with its own weights again.
 void ClearPopulation();

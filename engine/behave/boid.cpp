@@ -6,6 +6,7 @@
 #include "behave/random.h"
 #include "behave/settings.h"
 #include "behave/steerIndex.h"
+#include "behave/steerWeights.h"
 #include "core/log.h"
 
 namespace {
@@ -126,8 +127,10 @@ void Boid::EncodeGenome() {
   }
 }
 
+float Boid::GeneWeight(uint8_t gene) { return gene * 0.125f + 0.001f; }
+
 void Boid::DecodeGenome() {
-  for (int g = 0; g < kGenes; ++g) *Weight(g) = genome[g] * 0.125f + 0.001f;
+  for (int g = 0; g < kGenes; ++g) *Weight(g) = GeneWeight(genome[g]);
 }
 
 void Boid::Steer(size_t index, const BoidList& ownList, const BoidList& predatorList,
@@ -233,9 +236,9 @@ void Boid::Steer(size_t index, const BoidList& ownList, const BoidList& predator
     if (chosen) toPrey = chosen->position - position;
   }
 
-  steering = separation * separationWeight + cohesion * cohesionWeight +
-             alignment * alignmentWeight + flee * fleeWeight + toPrey * preyWeight +
-             toMate * mateWeight;
+  const SteerWeights w = SteeringWeights(*this, ownList);
+  steering = separation * w.separation + cohesion * w.cohesion + alignment * w.alignment +
+             flee * w.flee + toPrey * w.prey + toMate * w.mate;
   ClampLength(steering, rules2 ? maxForce : maxSpeed);
   if (rules2)
     acceleration = steering;

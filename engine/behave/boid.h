@@ -23,6 +23,8 @@ class Boid {
   void Init(const Vec3& where, float bodySize);
   void EncodeGenome();
   void DecodeGenome();
+  // The weight that one genome byte decodes to.
+  static float GeneWeight(uint8_t gene);
 
   // The four steps of one update, always in this order.
   void Steer(size_t index, const BoidList& ownList, const BoidList& predatorList,

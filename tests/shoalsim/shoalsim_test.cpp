@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -90,7 +91,8 @@ TEST_F(ShoalsimTest, ChartIsDrawn) {
 
 TEST_F(ShoalsimTest, BadArgumentsGiveUsageAndWriteNothing) {
   const char* bad[] = {"--rules shoalgen3", "--scan grid", "--scan", "--frames -1", "--trace-every 0", "--min-food x",
-                       "--mutation-percent 101", "--plot chart.gif", "--bogus", "stray"};
+                       "--mutation-percent 101", "--plot chart.gif", "--bogus", "stray", "--seed -1",
+                       "--seed 2147483648", "--seed x"};
   for (const char* args : bad) {
     const SimResult run = Sim(std::string(args) + " --trace t.jsonl --stats s.csv");
     EXPECT_EQ(run.status, 2) << args;
@@ -102,4 +104,33 @@ TEST_F(ShoalsimTest, BadArgumentsGiveUsageAndWriteNothing) {
   const SimResult unwritable = Sim("--frames 1 --trace no/such/folder/t.jsonl");
   EXPECT_EQ(unwritable.status, 1);
   EXPECT_THAT(unwritable.err, HasSubstr("no/such/folder/t.jsonl"));
+}
+
+TEST_F(ShoalsimTest, SeedsGiveRepeatableWorldsOfTheirOwn) {
+  const std::string run = "--frames 200 --trace-every 100 ";
+  for (const char* seed : {"7 --trace a.jsonl", "7 --trace b.jsonl", "8 --trace c.jsonl", "1 --trace one.jsonl"})
+    ASSERT_EQ(Sim(run + "--seed " + seed).status, 0) << seed;
+  ASSERT_EQ(Sim(run + "--trace own.jsonl").status, 0);
+  EXPECT_EQ(ReadFileText("a.jsonl"), ReadFileText("b.jsonl"));
+  EXPECT_NE(Lines("a.jsonl")[0], Lines("c.jsonl")[0]);  // another starting world
+  EXPECT_EQ(ReadFileText("own.jsonl"), ReadFileText("one.jsonl"));  // the program's own state is 1
+  EXPECT_NE(ReadFileText("own.jsonl"), ReadFileText("a.jsonl"));
+}
+
+TEST_F(ShoalsimTest, NeutralRunStartsAlikeAndReportsEachFishsOwnGenome) {
+  const std::string run = "--rules shoalgen2 --seed 3 --frames 2000 --trace-every 2000 ";
+  ASSERT_EQ(Sim(run + "--trace real.jsonl").status, 0);
+  ASSERT_EQ(Sim(run + "--neutral --trace neutral.jsonl").status, 0);
+  const auto real = Lines("real.jsonl");
+  const auto neutral = Lines("neutral.jsonl");
+  ASSERT_EQ(neutral.size(), 2u);
+  EXPECT_EQ(real[0], neutral[0]);
+  EXPECT_NE(real[1], neutral[1]);
+  // Own genomes, not the shared steering weights: the last five numbers of
+  // each fish differ between fish.
+  std::set<std::string> genomes;
+  const std::regex genome(",([0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]+)\\]");
+  for (std::sregex_iterator it(neutral[1].begin(), neutral[1].end(), genome), end; it != end; ++it)
+    genomes.insert((*it)[1]);
+  EXPECT_GT(genomes.size(), 10u);
 }

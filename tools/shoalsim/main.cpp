@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "behave/behave.h"
+#include "behave/random.h"
 #include "behave/settings.h"
+#include "behave/steerWeights.h"
 #include "core/log.h"
 #include "shoalsim/chart.h"
 #include "shoalsim/options.h"
@@ -85,7 +87,9 @@ int main(int argc, char** argv) {
     }
   };
 
+  SetRandomState(static_cast<uint32_t>(options.seed));
   InitialPopulation();
+  if (options.neutral) FixSteerWeightsToMeans();
   record(0, 0.0f);
   {
     Progress progress(options.frames);

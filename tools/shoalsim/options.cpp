@@ -31,6 +31,8 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
       ("min-fish2", "", cxxopts::value<int>(options.minFish2))
       ("min-fish3", "", cxxopts::value<int>(options.minFish3))
       ("mutation-percent", "", cxxopts::value<int>(options.mutationPercent))
+      ("seed", "", cxxopts::value<long long>(options.seed))
+      ("neutral", "", cxxopts::value<bool>(options.neutral))
       ("frames", "", cxxopts::value<long long>(options.frames))
       ("frame-ms", "", cxxopts::value<long long>(options.frameMs))
       ("scan", "", cxxopts::value<std::string>(scan))
@@ -74,6 +76,12 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
   }
   if (!InRange(options.mutationPercent, 0, 100)) {
     error = "--mutation-percent must lie from 0 to 100";
+    return false;
+  }
+  // The generator's results never show the state's top bit, so seeds beyond
+  // 31 bits would repeat the worlds of smaller ones.
+  if (!InRange(options.seed, 0, 0x7FFFFFFF)) {
+    error = "--seed must lie from 0 to 2147483647";
     return false;
   }
   if (!InRange(options.frames, 0, 100000000)) {

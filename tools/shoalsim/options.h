@@ -14,6 +14,10 @@ struct SimOptions {
   int minFish2 = 8;
   int minFish3 = 3;
   int mutationPercent = 10;
+  // The generator's starting state; 1 is the program's own.
+  long long seed = 1;
+  // Every fish steers with its species' mean initial weights (a control).
+  bool neutral = false;
   long long frames = 1000;
   long long frameMs = 16;
   std::string tracePath;
