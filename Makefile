@@ -10,7 +10,7 @@ JOBS   ?= $(shell nproc)
 OUT    := out
 CMAKE_FLAGS := -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all setup native asan win64 assets test test-native test-asan test-win64 fuzz sim bench demo dist clean
+.PHONY: all setup native asan win64 assets test test-native test-asan test-win64 fuzz sim experiment bench demo dist clean
 
 all: native win64
 
@@ -66,6 +66,17 @@ sim: native
 	cd $(OUT)/sim && ../../$(NATIVE)/bin/shoalsim --frames 20000 --trace-every 50 \
 	  --trace trace.jsonl --stats stats.csv --plot chart.png
 	@echo "sim: trace, stats and chart written to $(OUT)/sim/ (trace.jsonl, stats.csv, chart.png)"
+
+# Eight seeds of each rule set, each beside a neutral control, run JOBS at a
+# time by GNU parallel and summarised across runs, one folder per rule set.
+experiment: native
+	rm -rf $(OUT)/experiment
+	for rules in shoalgen shoalgen2; do \
+	  tools/experiment --out $(OUT)/experiment/$$rules --rules $$rules --replicates 8 \
+	    --with-neutral --frames 20000 --stats-every 100 --jobs $(JOBS) || exit 1; \
+	done
+	@echo "experiment: $(OUT)/experiment/shoalgen/ and $(OUT)/experiment/shoalgen2/ hold" \
+	  "final.txt, summary.png, summary.svg, summary.csv and runs.csv"
 
 bench: native
 	$(NATIVE)/bin/behave_bench
