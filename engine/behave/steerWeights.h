@@ -15,8 +15,8 @@ struct SteerWeights {
 // A control for evolution experiments. While a list's weights are fixed,
 // every fish in it steers with them instead of its own, yet its genome is
 // still inherited, crossed over and mutated as usual: selection then cannot
-// act on the genes, which only drift. Nothing fixes weights unless asked;
-// the two programs never do.
+// act on the genes, and only drift and mutation move them. Nothing fixes
+// weights unless asked; the two programs never do.
 void FixSteerWeights(const BoidList& list, const SteerWeights& weights);
 // Fixes each species that has fish to the mean of its fish now.
 void FixSteerWeightsToMeans();
