@@ -40,25 +40,21 @@ class ExperimentTest : public ::testing::Test {
     const int raw = std::system(command.c_str());
     return {WEXITSTATUS(raw), ReadFileText("stderr.txt")};
   }
-  std::vector<Row> Csv(const std::string& file) {
+  std::vector<std::string> Lines(const std::string& file) {
     std::istringstream in(ReadFileText(file));
-    std::vector<Row> rows;
-    for (std::string line; std::getline(in, line);) {
-      std::istringstream cells(line);
-      Row row;
-      for (std::string cell; std::getline(cells, cell, ',');) row.push_back(cell);
-      rows.push_back(row);
-    }
-    return rows;
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
   }
 
   ScopedWorkDir dir_;
 };
 
-std::string Joined(const Row& row) {
-  std::string out;
-  for (const std::string& cell : row) out += (out.empty() ? "" : ",") + cell;
-  return out;
+Row Cells(const std::string& line) {
+  std::istringstream in(line);
+  Row row;
+  for (std::string cell; std::getline(in, cell, ',');) row.push_back(cell);
+  return row;
 }
 }  // namespace
 
@@ -66,50 +62,51 @@ TEST_F(ExperimentTest, TinyRunsAndControlsGiveTheFourFilesAndTheFolderKeepsItsSe
   const Result first = Run(kTiny + "--replicates 3 --with-neutral --jobs 2");
   ASSERT_EQ(first.status, 0) << first.err;
 
-  const auto runs = Csv("exp/runs.csv");
+  const auto runs = Lines("exp/runs.csv");
   ASSERT_EQ(runs.size(), 1u + 6 * 3 * 3);  // six runs, frames 0, 20, 40, three species
-  EXPECT_EQ(Joined(runs[0]),
+  EXPECT_EQ(runs[0],
             "run,seed,neutral,frame,simTime,species,count,infants,ready,dead,births,meanCohesion,"
             "meanAlignment,meanFlee,meanPrey,meanMate");
   std::set<std::string> kinds;
   double flee2 = 0.0;  // species 2's mean flee weight at frame 40, summed over the real runs
   for (size_t i = 1; i < runs.size(); ++i) {
-    kinds.insert(runs[i][0] + "/" + runs[i][1] + "/" + runs[i][2]);
-    if (runs[i][2] == "0" && runs[i][3] == "40" && runs[i][5] == "2") flee2 += std::stod(runs[i][13]);
+    const Row row = Cells(runs[i]);
+    kinds.insert(row[0] + "/" + row[1] + "/" + row[2]);
+    if (row[2] == "0" && row[3] == "40" && row[5] == "2") flee2 += std::stod(row[13]);
   }
   EXPECT_EQ(kinds, (std::set<std::string>{"seed1/1/0", "seed2/2/0", "seed3/3/0", "seed1-neutral/1/1",
                                           "seed2-neutral/2/1", "seed3-neutral/3/1"}));
 
-  const auto summary = Csv("exp/summary.csv");
+  const auto summary = Lines("exp/summary.csv");
   ASSERT_EQ(summary.size(), 1u + 3 * 6 * 2 * 3);  // species, quantities, real/neutral, frames
-  EXPECT_EQ(Joined(summary[0]), "species,quantity,neutral,frame,simTime,runs,mean,p10,p90");
-  EXPECT_EQ(Joined(summary[1]), "1,population,0,0,0,3,6,6,6");
-  for (const Row& row : summary) {
-    if (Joined(row).rfind("2,flee,0,40,", 0) == 0) {
-      EXPECT_EQ(row[5], "3");
-      EXPECT_NEAR(std::stod(row[6]), flee2 / 3.0, 1e-4);
-      EXPECT_LE(std::stod(row[7]), std::stod(row[6]));
-      EXPECT_GE(std::stod(row[8]), std::stod(row[6]));
-    }
-  }
+  EXPECT_EQ(summary[0], "species,quantity,neutral,frame,simTime,runs,mean,p10,p90");
+  EXPECT_EQ(summary[1], "1,population,0,0,0,3,6,6,6");
+  const auto flee = std::find_if(summary.begin(), summary.end(),
+                                 [](const std::string& line) { return line.rfind("2,flee,0,40,", 0) == 0; });
+  ASSERT_NE(flee, summary.end());
+  const Row row = Cells(*flee);
+  EXPECT_EQ(row[5], "3");
+  EXPECT_NEAR(std::stod(row[6]), flee2 / 3.0, 1e-4);
+  EXPECT_LE(std::stod(row[7]), std::stod(row[6]));
+  EXPECT_GE(std::stod(row[8]), std::stod(row[6]));
 
   EXPECT_EQ(ReadFileText("exp/summary.png").substr(1, 3), "PNG");
   EXPECT_THAT(ReadFileText("exp/summary.svg"), HasSubstr("<svg"));
   const std::regex gene(
       " +[123]  (cohesion|alignment|flee|prey|mate) +([0-9]+\\.[0-9]{3} +){3}[-+][0-9]+\\.[0-9]{3} +"
       "[01]\\.[0-9]{4}( \\*)?");
-  std::istringstream final(ReadFileText("exp/final.txt"));
-  int genes = 0;
-  for (std::string line; std::getline(final, line);) genes += std::regex_match(line, gene);
-  EXPECT_EQ(genes, 15);
+  const auto final = Lines("exp/final.txt");
+  EXPECT_EQ(std::count_if(final.begin(), final.end(),
+                          [&](const std::string& line) { return std::regex_match(line, gene); }),
+            15);
 
   // A run of the same settings joins the folder; other settings are refused.
   ASSERT_EQ(Run(kTiny + "--first-seed 9 --replicates 1").status, 0);
-  EXPECT_EQ(Csv("exp/runs.csv").size(), 1u + 7 * 3 * 3);
+  EXPECT_EQ(Lines("exp/runs.csv").size(), 1u + 7 * 3 * 3);
   const Result other = Run(kTiny + "--mutation-percent 50");
   EXPECT_EQ(other.status, 2);
   EXPECT_THAT(other.err, HasSubstr("mutation-percent 10 there, 50 here"));
-  EXPECT_EQ(Csv("exp/runs.csv").size(), 1u + 7 * 3 * 3);
+  EXPECT_EQ(Lines("exp/runs.csv").size(), 1u + 7 * 3 * 3);
 }
 
 TEST_F(ExperimentTest, AFailedRunIsNamedAndTheOthersKept) {
