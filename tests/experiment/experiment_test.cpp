@@ -40,12 +40,6 @@ class ExperimentTest : public ::testing::Test {
     const int raw = std::system(command.c_str());
     return {WEXITSTATUS(raw), ReadFileText("stderr.txt")};
   }
-  std::vector<std::string> Lines(const std::string& file) {
-    std::istringstream in(ReadFileText(file));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
 
   ScopedWorkDir dir_;
 };
@@ -62,7 +56,7 @@ TEST_F(ExperimentTest, TinyRunsAndControlsGiveTheFourFilesAndTheFolderKeepsItsSe
   const Result first = Run(kTiny + "--replicates 3 --with-neutral --jobs 2");
   ASSERT_EQ(first.status, 0) << first.err;
 
-  const auto runs = Lines("exp/runs.csv");
+  const auto runs = ReadFileLines("exp/runs.csv");
   ASSERT_EQ(runs.size(), 1u + 6 * 3 * 3);  // six runs, frames 0, 20, 40, three species
   EXPECT_EQ(runs[0],
             "run,seed,neutral,frame,simTime,species,count,infants,ready,dead,births,meanCohesion,"
@@ -77,7 +71,7 @@ TEST_F(ExperimentTest, TinyRunsAndControlsGiveTheFourFilesAndTheFolderKeepsItsSe
   EXPECT_EQ(kinds, (std::set<std::string>{"seed1/1/0", "seed2/2/0", "seed3/3/0", "seed1-neutral/1/1",
                                           "seed2-neutral/2/1", "seed3-neutral/3/1"}));
 
-  const auto summary = Lines("exp/summary.csv");
+  const auto summary = ReadFileLines("exp/summary.csv");
   ASSERT_EQ(summary.size(), 1u + 3 * 6 * 2 * 3);  // species, quantities, real/neutral, frames
   EXPECT_EQ(summary[0], "species,quantity,neutral,frame,simTime,runs,mean,p10,p90");
   EXPECT_EQ(summary[1], "1,population,0,0,0,3,6,6,6");
@@ -95,18 +89,18 @@ TEST_F(ExperimentTest, TinyRunsAndControlsGiveTheFourFilesAndTheFolderKeepsItsSe
   const std::regex gene(
       " +[123]  (cohesion|alignment|flee|prey|mate) +([0-9]+\\.[0-9]{3} +){3}[-+][0-9]+\\.[0-9]{3} +"
       "[01]\\.[0-9]{4}( \\*)?");
-  const auto final = Lines("exp/final.txt");
+  const auto final = ReadFileLines("exp/final.txt");
   EXPECT_EQ(std::count_if(final.begin(), final.end(),
                           [&](const std::string& line) { return std::regex_match(line, gene); }),
             15);
 
   // A run of the same settings joins the folder; other settings are refused.
   ASSERT_EQ(Run(kTiny + "--first-seed 9 --replicates 1").status, 0);
-  EXPECT_EQ(Lines("exp/runs.csv").size(), 1u + 7 * 3 * 3);
+  EXPECT_EQ(ReadFileLines("exp/runs.csv").size(), 1u + 7 * 3 * 3);
   const Result other = Run(kTiny + "--mutation-percent 50");
   EXPECT_EQ(other.status, 2);
   EXPECT_THAT(other.err, HasSubstr("mutation-percent 10 there, 50 here"));
-  EXPECT_EQ(Lines("exp/runs.csv").size(), 1u + 7 * 3 * 3);
+  EXPECT_EQ(ReadFileLines("exp/runs.csv").size(), 1u + 7 * 3 * 3);
 }
 
 TEST_F(ExperimentTest, AFailedRunIsNamedAndTheOthersKept) {

@@ -33,12 +33,6 @@ class ShoalsimTest : public ::testing::Test {
     const int raw = std::system(command.c_str());
     return {WEXITSTATUS(raw), ReadFileText("stderr.txt")};
   }
-  std::vector<std::string> Lines(const std::string& file) {
-    std::istringstream in(ReadFileText(file));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
 
   ScopedWorkDir dir_;
 };
@@ -48,7 +42,7 @@ TEST_F(ShoalsimTest, TraceLinesHaveTheDocumentedShape) {
   const SimResult run = Sim("--min-food 3 --min-fish1 2 --min-fish2 1 --min-fish3 1 --frames 4 "
                       "--trace-every 2 --trace t.jsonl");
   ASSERT_EQ(run.status, 0) << run.err;
-  const auto lines = Lines("t.jsonl");
+  const auto lines = ReadFileLines("t.jsonl");
   ASSERT_EQ(lines.size(), 3u);  // frames 0, 2, 4
   const std::string number = R"(-?[0-9.]+(e[-+][0-9]+)?)";
   const std::string fish = "\\[(" + number + ",){5}[01],[01],[01](,[0-9]{1,3}){5}\\]";
@@ -68,7 +62,7 @@ TEST_F(ShoalsimTest, RunsAreRepeatableAndStatsCountEveryTracedFrame) {
   ASSERT_EQ(Sim("--rules shoalgen2 --frames 300 --trace a.jsonl --stats a.csv").status, 0);
   ASSERT_EQ(Sim("--rules shoalgen2 --frames 300 --trace b.jsonl").status, 0);
   EXPECT_EQ(ReadFileText("a.jsonl"), ReadFileText("b.jsonl"));
-  const auto rows = Lines("a.csv");
+  const auto rows = ReadFileLines("a.csv");
   ASSERT_EQ(rows.size(), 1u + 301u * 3u);
   EXPECT_EQ(rows[0],
             "frame,simTime,species,count,infants,ready,dead,births,meanCohesion,meanAlignment,"
@@ -80,7 +74,7 @@ TEST_F(ShoalsimTest, BothScanModesWriteTheSameTrace) {
   const std::string run = "--rules shoalgen2 --min-food 200 --min-fish1 120 --min-fish2 50 --frames 200 ";
   ASSERT_EQ(Sim(run + "--scan linear --trace linear.jsonl").status, 0);
   ASSERT_EQ(Sim(run + "--scan index --trace index.jsonl").status, 0);
-  EXPECT_EQ(Lines("linear.jsonl").size(), 201u);
+  EXPECT_EQ(ReadFileLines("linear.jsonl").size(), 201u);
   EXPECT_EQ(ReadFileText("linear.jsonl"), ReadFileText("index.jsonl"));
 }
 
@@ -112,7 +106,7 @@ TEST_F(ShoalsimTest, SeedsGiveRepeatableWorldsOfTheirOwn) {
     ASSERT_EQ(Sim(run + "--seed " + seed).status, 0) << seed;
   ASSERT_EQ(Sim(run + "--trace own.jsonl").status, 0);
   EXPECT_EQ(ReadFileText("a.jsonl"), ReadFileText("b.jsonl"));
-  EXPECT_NE(Lines("a.jsonl")[0], Lines("c.jsonl")[0]);  // another starting world
+  EXPECT_NE(ReadFileLines("a.jsonl")[0], ReadFileLines("c.jsonl")[0]);  // another starting world
   EXPECT_EQ(ReadFileText("own.jsonl"), ReadFileText("one.jsonl"));  // the program's own state is 1
   EXPECT_NE(ReadFileText("own.jsonl"), ReadFileText("a.jsonl"));
 }
@@ -121,8 +115,8 @@ TEST_F(ShoalsimTest, NeutralRunStartsAlikeAndReportsEachFishsOwnGenome) {
   const std::string run = "--rules shoalgen2 --seed 3 --frames 2000 --trace-every 2000 ";
   ASSERT_EQ(Sim(run + "--trace real.jsonl").status, 0);
   ASSERT_EQ(Sim(run + "--neutral --trace neutral.jsonl").status, 0);
-  const auto real = Lines("real.jsonl");
-  const auto neutral = Lines("neutral.jsonl");
+  const auto real = ReadFileLines("real.jsonl");
+  const auto neutral = ReadFileLines("neutral.jsonl");
   ASSERT_EQ(neutral.size(), 2u);
   EXPECT_EQ(real[0], neutral[0]);
   EXPECT_NE(real[1], neutral[1]);

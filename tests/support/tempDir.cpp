@@ -14,3 +14,10 @@ std::string ReadFileText(const std::filesystem::path& path) {
     if (c != '\r') out += c;
   return out;
 }
+
+std::vector<std::string> ReadFileLines(const std::filesystem::path& path) {
+  std::istringstream in(ReadFileText(path));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}

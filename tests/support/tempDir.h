@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // Makes a fresh folder below the working directory and works in it for the
 // object's lifetime, so entries that go to "Log.txt" stay apart per test.
@@ -24,3 +25,5 @@ class ScopedWorkDir {
 // The whole content of a text file with line ends as "\n", or an empty string
 // when it cannot be read.
 std::string ReadFileText(const std::filesystem::path& path);
+// The lines of a text file, as ReadFileText gives them, without their ends.
+std::vector<std::string> ReadFileLines(const std::filesystem::path& path);
