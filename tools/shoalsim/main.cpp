@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
   // destructor unless the whole run succeeds.
   OutputFile trace(options.tracePath), stats(options.statsPath), plot(options.plotPath);
   auto fail = [&]() {
-    std::fprintf(stderr, "shoalsim: %s\n", error.c_str());
+    std::fprintf(stderr, "shoalsim: %s\n", Printable(error).c_str());
     ClearPopulation();
     Log::Close();
     return 1;
