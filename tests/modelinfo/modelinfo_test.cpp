@@ -244,16 +244,16 @@ TEST(Modelinfo, BadUsageExitsWith2) {
 
 // A pipe can be read only once; endless or huge input is refused by its size.
 TEST(Modelinfo, ReadsPipesOnceAndRefusesEndlessInput) {
-  WriteFile("tri.3ds", MeshFile(MeshObject("Tri", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 0}})));
+  WriteFile("piped.3ds", MeshFile(MeshObject("Tri", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 0}})));
   const std::string json =
       "{\"format\":\"3ds\",\"meshes\":[{\"name\":\"Tri\",\"vertices\":3,\"texcoords\":0,\"faces\":1,"
       "\"bbox\":[0,0,0,1,1,0]}]}\n";
-  const Outcome piped = Modelinfo("/dev/stdin", "cat tri.3ds | ");
+  const Outcome piped = Modelinfo("/dev/stdin", "cat piped.3ds | ");
   EXPECT_EQ(piped.status, 0) << piped.err;
   EXPECT_EQ(piped.out, json);
   std::remove("fifo.3ds");
   ASSERT_EQ(mkfifo("fifo.3ds", 0600), 0);
-  const Outcome fifo = Modelinfo("fifo.3ds", "cat tri.3ds >fifo.3ds & ");
+  const Outcome fifo = Modelinfo("fifo.3ds", "cat piped.3ds >fifo.3ds & ");
   EXPECT_EQ(fifo.out, json) << fifo.err;
 
   std::ofstream("huge.md2").close();

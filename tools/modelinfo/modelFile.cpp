@@ -34,8 +34,10 @@ bool ReadModelFile(const char* path, ModelFile& model, std::string& error) {
   const char kTooLarge[] = "larger than 256 MiB, more than any model";
   // A regular file is refused by its size before any of it is read.
   std::error_code failed;
-  if (std::filesystem::is_regular_file(path, failed) &&
-      std::filesystem::file_size(path, failed) > kModelFileLimit) {
+  const std::uintmax_t size = std::filesystem::is_regular_file(path, failed)
+                                  ? std::filesystem::file_size(path, failed)
+                                  : 0;
+  if (!failed && size > kModelFileLimit) {
     error = kTooLarge;
     return false;
   }
@@ -64,6 +66,8 @@ bool ReadModelFile(const char* path, ModelFile& model, std::string& error) {
     model = ModelFile();
     return false;
   }
+  // Content that names no format falls back on the extension, so a damaged
+  // file gets its reader's complaint.
   model.format = FormatOfContent(bytes);
   if (model.format == ModelFormat::kUnknown) model.format = FormatOfName(path);
   return true;
