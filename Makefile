@@ -80,6 +80,7 @@ experiment: native
 
 bench: native
 	$(NATIVE)/bin/behave_bench
+	$(NATIVE)/bin/readers_bench
 
 # The demonstration on the user's display; without one, a driven run on a
 # virtual display that leaves screenshots in out/demo/.

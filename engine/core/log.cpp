@@ -1,5 +1,6 @@
 #include "core/log.h"
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +33,7 @@ const char* ResultColumnText(EngineResult code) {
 }
 
 Log* Log::instance = nullptr;
+Log::DropHandler Log::dropHandler = nullptr;
 
 Log::Log() : line(0), result(E_ERROR), fileName(CopyText(kLogFileName)), depth(0), object(nullptr) {
   std::memset(stack, 0, sizeof stack);
@@ -57,24 +59,38 @@ void Log::Close() {
   instance = nullptr;
 }
 
-void Log::Write(const char* format, ...) {
+FILE* Log::OpenEntry() {
   FILE* out = fileName ? std::fopen(fileName, "a") : nullptr;
+  if (!out && dropHandler) dropHandler(std::strerror(errno));
+  return out;
+}
+
+// Closes the file after an entry; a full disk shows as a failed write or close.
+void Log::CloseEntry(FILE* out) {
+  const bool written = std::ferror(out) == 0;
+  const int cause = errno;
+  const bool closed = std::fclose(out) == 0;
+  if ((!written || !closed) && dropHandler) dropHandler(std::strerror(written ? errno : cause));
+}
+
+void Log::Write(const char* format, ...) {
+  FILE* out = OpenEntry();
   if (!out) return;
   va_list args;
   va_start(args, format);
   std::vfprintf(out, format, args);
   va_end(args);
   std::fputc('\n', out);
-  std::fclose(out);
+  CloseEntry(out);
 }
 
 void Log::WriteTagged(const char* tag, const char* format, va_list args) {
-  FILE* out = fileName ? std::fopen(fileName, "a") : nullptr;
+  FILE* out = OpenEntry();
   if (!out) return;
   std::fprintf(out, "%s [%s:%d] %s", tag, file, line, callPath);
   std::vfprintf(out, format, args);
   std::fputc('\n', out);
-  std::fclose(out);
+  CloseEntry(out);
 }
 
 void Log::Warning(const char* format, ...) {
@@ -102,7 +118,7 @@ void Log::Report(const char* format, ...) {
   std::vsnprintf(text, sizeof text, format, args);
   va_end(args);
 
-  FILE* out = fileName ? std::fopen(fileName, "a") : nullptr;
+  FILE* out = OpenEntry();
   if (!out) return;
   std::fputs(ResultColumnText(result), out);
   const std::string* objectName = object ? &object->name : nullptr;
@@ -114,7 +130,7 @@ void Log::Report(const char* format, ...) {
     object->ApplyStatus(result, &message);
   }
   std::fprintf(out, "%s\n", text);
-  std::fclose(out);
+  CloseEntry(out);
 }
 
 void Log::Trace(const char*, ...) {}

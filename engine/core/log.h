@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstdio>
 
 #include "core/engineResult.h"
 
@@ -50,6 +51,11 @@ class Log {
   // error is logged.
   const char* LastError() const { return lastError; }
 
+  // An entry that cannot be written is dropped; a program that wants to
+  // know (a headless tool) gets the reason through this handler.
+  using DropHandler = void (*)(const char* reason);
+  static void SetDropHandler(DropHandler handler) { dropHandler = handler; }
+
   int line;
   EngineResult result;
 
@@ -60,6 +66,8 @@ class Log {
   Log& operator=(const Log&) = delete;
 
   void WriteTagged(const char* tag, const char* format, va_list args);
+  FILE* OpenEntry();
+  void CloseEntry(FILE* out);
   void RebuildCallPath();
 
   char* fileName;
@@ -71,6 +79,7 @@ class Log {
   EngineObject* object;
 
   static Log* instance;
+  static DropHandler dropHandler;
 };
 
 // Opens a call-path scope for the lifetime of the object.

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 #include "core/fileBytes.h"
 #include "core/log.h"
@@ -113,11 +115,11 @@ bool ReadKey(const char* line, std::vector<Ms3dKey>& keys) {
   return true;
 }
 
-bool SameNameIgnoringCase(const char* a, const char* b) {
-  for (; *a && *b; ++a, ++b)
-    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
-      return false;
-  return *a == *b;
+// Bone names compare ignoring case: each is looked up folded to lower case.
+std::string FoldedName(const char* name) {
+  std::string folded(name);
+  for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return folded;
 }
 }  // namespace
 
@@ -382,17 +384,18 @@ bool Model::checkIndices() const {
   return true;
 }
 
+// Looked up by name, so a skeleton of many bones links in linear time; of
+// bones whose names differ only in case the first is the parent.
 bool Model::linkBones() {
+  std::unordered_map<std::string, Ms3dBone*> byName;
+  byName.reserve(bones.size());
+  for (Ms3dBone& bone : bones) byName.emplace(FoldedName(bone.name), &bone);
   for (Ms3dBone& bone : bones) {
     bone.parent = nullptr;
     if (bone.parentName[0] == '\0') continue;
-    for (Ms3dBone& other : bones) {
-      if (SameNameIgnoringCase(other.name, bone.parentName)) {
-        bone.parent = &other;
-        break;
-      }
-    }
-    if (!bone.parent) return false;
+    const auto found = byName.find(FoldedName(bone.parentName));
+    if (found == byName.end()) return false;
+    bone.parent = found->second;
   }
   return true;
 }

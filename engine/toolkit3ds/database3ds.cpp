@@ -49,6 +49,8 @@ void DatabaseInit3ds(dbrec3ds** handle) {
   db->topchunk = nullptr;
   db->objListDirty = db->matListDirty = db->nodeListDirty = 1;
   db->objlist = db->matlist = db->nodelist = nullptr;
+  db->nextMeshObject = 0;
+  db->nextMeshIndex = 0;
 }
 
 void DatabaseRead3ds(filerec3ds* file, dbrec3ds* db) {
@@ -109,6 +111,8 @@ void RefreshObjectList3ds(dbrec3ds* db) {
   }
   if (!db->objListDirty) return;
   db->objListDirty = 0;
+  db->nextMeshObject = 0;
+  db->nextMeshIndex = 0;
   ReleaseList(&db->objlist);
   if (ErrorRaised3ds()) return;
 

@@ -31,6 +31,11 @@ struct dbrec3ds {
   chunklist3ds* objlist;  // built by RefreshObjectList3ds
   chunklist3ds* matlist;  // never built
   chunklist3ds* nodelist;  // never built
+  // Where the latest MeshByIndex3ds found its mesh: the object list entry
+  // after it and the index of the next mesh, so a walk over every mesh in
+  // order reads the object list once.
+  uint32_t nextMeshObject;
+  int32_t nextMeshIndex;
 };
 
 // Allocates the record when *handle is null, then resets it. A record passed

@@ -59,7 +59,8 @@ void Discard(filerec3ds* file) {
 
 filerec3ds* FindOpen(const char* name) {
   for (int i = 0; i < used; i++) {
-    if (slots[i] != nullptr && slots[i]->name != nullptr && std::strcmp(slots[i]->name, name) == 0) {
+    if (slots[i] != nullptr && slots[i]->bytes == nullptr && slots[i]->name != nullptr &&
+        std::strcmp(slots[i]->name, name) == 0) {
       return slots[i];
     }
   }
@@ -143,19 +144,8 @@ void MoveAside(filerec3ds* file) {
   AttachBuffer(file);
 }
 
-bool Fail() {
-  ErrorPush3ds(ERR_READING_FILE);
-  return false;
-}
-}  // namespace
-
-filerec3ds* FileOpen3ds(const char* name, const char* mode) {
-  if (name == nullptr || mode == nullptr) {
-    ErrorPush3ds(ERR_INVALID_ARG);
-    return nullptr;
-  }
-  filerec3ds* existing = slots != nullptr ? FindOpen(name) : nullptr;
-
+// A registered record holding a copy of the name, or null.
+filerec3ds* NewRecord(const char* name) {
   filerec3ds* file = static_cast<filerec3ds*>(std::calloc(1, sizeof(filerec3ds)));
   if (file == nullptr) ErrorPush3ds(ERR_NO_MEM);
   if (ErrorRaised3ds()) {
@@ -174,6 +164,23 @@ filerec3ds* FileOpen3ds(const char* name, const char* mode) {
     Discard(file);
     return nullptr;
   }
+  return file;
+}
+
+bool Fail() {
+  ErrorPush3ds(ERR_READING_FILE);
+  return false;
+}
+}  // namespace
+
+filerec3ds* FileOpen3ds(const char* name, const char* mode) {
+  if (name == nullptr || mode == nullptr) {
+    ErrorPush3ds(ERR_INVALID_ARG);
+    return nullptr;
+  }
+  filerec3ds* existing = slots != nullptr ? FindOpen(name) : nullptr;
+  filerec3ds* file = NewRecord(name);
+  if (file == nullptr) return nullptr;
 
   size_t length = 0;
   while (length <= kModeLimit && mode[length] != '\0') length++;
@@ -218,6 +225,20 @@ filerec3ds* FileOpen3ds(const char* name, const char* mode) {
   return file;
 }
 
+filerec3ds* FileOpenBytes3ds(const char* name, const void* bytes, uint64_t size) {
+  if (name == nullptr || (bytes == nullptr && size > 0)) {
+    ErrorPush3ds(ERR_INVALID_ARG);
+    return nullptr;
+  }
+  filerec3ds* file = NewRecord(name);
+  if (file == nullptr) return nullptr;
+  static const uint8_t kNothing = 0;
+  file->bytes = size > 0 ? static_cast<const uint8_t*>(bytes) : &kNothing;
+  file->mode = kFileRead3ds;
+  file->length = size;
+  return file;
+}
+
 void FileClose3ds(filerec3ds* file) {
   if (file == nullptr) return;
   bool failed = false;
@@ -250,9 +271,15 @@ uint64_t FileRemaining3ds() {
 
 bool ReadBytes3ds(void* out, uint64_t count) {
   filerec3ds* file = current;
-  if (file == nullptr || file->stream == nullptr || !(file->mode & kFileRead3ds)) return Fail();
+  if (file == nullptr || (file->stream == nullptr && file->bytes == nullptr) || !(file->mode & kFileRead3ds))
+    return Fail();
   if (file->position > file->length || count > file->length - file->position) return Fail();
   if (count == 0) return true;
+  if (file->bytes != nullptr) {
+    std::memcpy(out, file->bytes + file->position, static_cast<size_t>(count));
+    file->position += count;
+    return true;
+  }
   if (file->streamPosition != file->position) {
     if (std::fseek(file->stream, static_cast<long>(file->position), SEEK_SET) != 0) return Fail();
     file->streamPosition = file->position;

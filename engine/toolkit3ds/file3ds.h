@@ -18,6 +18,8 @@ struct filerec3ds {
   uint64_t length;
   uint64_t position;  // where the next read starts
   uint64_t streamPosition;  // where the C stream stands
+  // A file image already in memory (not owned) is read in place of a stream.
+  const uint8_t* bytes;
 };
 
 constexpr uint8_t kFileRead3ds = 1;
@@ -29,6 +31,10 @@ constexpr uint8_t kNoFile3ds = 255;
 // decides. Opening a name that is already open with the same mode gives the
 // same record. Null on failure.
 filerec3ds* FileOpen3ds(const char* name, const char* mode);
+// Registers a file image the caller has read already (a pipe cannot be read
+// twice), for reading only; `bytes` must outlive the record. Another open of
+// `name` does not find it.
+filerec3ds* FileOpenBytes3ds(const char* name, const void* bytes, uint64_t size);
 // Closes and frees the record; the caller's pointer is not emptied.
 void FileClose3ds(filerec3ds* file);
 

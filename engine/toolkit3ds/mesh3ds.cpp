@@ -338,10 +338,14 @@ void MeshByIndex3ds(dbrec3ds* db, int index, meshrec3ds** handle) {
   RefreshObjectList3ds(db);
   const chunklist3ds* objects = db->objlist;
   if (objects == nullptr) return;
-  int meshes = 0;
-  for (uint32_t i = 0; i < objects->count; i++) {
+  // Later meshes are found on from the previous one; earlier ones from the start.
+  const bool onward = index >= db->nextMeshIndex;
+  int meshes = onward ? db->nextMeshIndex : 0;
+  for (uint32_t i = onward ? db->nextMeshObject : 0; i < objects->count; i++) {
     if (!IsMeshObject(objects->list[i].chunk)) continue;
     if (meshes == index) {
+      db->nextMeshObject = i + 1;
+      db->nextMeshIndex = index + 1;
       FillFromObject(objects->list[i].chunk, handle);
       return;
     }

@@ -1,8 +1,11 @@
 // Runs the modelinfo binary on good and bad files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -26,10 +29,12 @@ std::string ReadAll(const std::string& path) {
 }
 
 // Test cases may run side by side in one folder: outputs carry the case's name.
-Outcome Modelinfo(const std::string& arguments) {
+// `before` is shell text put before the command, such as a pipe into it.
+Outcome Modelinfo(const std::string& arguments, const std::string& before = "") {
   const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
   const std::string out = name + ".out", err = name + ".err";
-  const std::string command = std::string("'") + MODELINFO_PATH + "' " + arguments + " >" + out + " 2>" + err;
+  const std::string command =
+      before + "'" + MODELINFO_PATH + "' " + arguments + " >" + out + " 2>" + err;
   const int status = std::system(command.c_str());
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out), ReadAll(err)};
 }
@@ -235,4 +240,41 @@ TEST(Modelinfo, BadUsageExitsWith2) {
     EXPECT_NE(run.err.find("usage: modelinfo FILE"), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
   }
+}
+
+// A pipe can be read only once; endless or huge input is refused by its size.
+TEST(Modelinfo, ReadsPipesOnceAndRefusesEndlessInput) {
+  WriteFile("piped.3ds", MeshFile(MeshObject("Tri", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 0}})));
+  const std::string json =
+      "{\"format\":\"3ds\",\"meshes\":[{\"name\":\"Tri\",\"vertices\":3,\"texcoords\":0,\"faces\":1,"
+      "\"bbox\":[0,0,0,1,1,0]}]}\n";
+  const Outcome piped = Modelinfo("/dev/stdin", "cat piped.3ds | ");
+  EXPECT_EQ(piped.status, 0) << piped.err;
+  EXPECT_EQ(piped.out, json);
+  std::remove("fifo.3ds");
+  ASSERT_EQ(mkfifo("fifo.3ds", 0600), 0);
+  const Outcome fifo = Modelinfo("fifo.3ds", "cat piped.3ds >fifo.3ds & ");
+  EXPECT_EQ(fifo.out, json) << fifo.err;
+
+  std::ofstream("huge.md2").close();
+  std::filesystem::resize_file("huge.md2", 300u << 20);
+  for (const char* path : {"/dev/zero", "huge.md2"}) {
+    const Outcome run = Modelinfo(path);
+    EXPECT_EQ(run.status, 1) << path;
+    EXPECT_EQ(run.err, std::string("modelinfo: ") + path + ": larger than 256 MiB, more than any model\n");
+  }
+  std::remove("huge.md2");
+}
+
+// Control characters in a name are escaped; a reader that names the file in
+// its reason does not make the line name it twice.
+TEST(Modelinfo, EachErrorIsOneLine) {
+  WriteFile("two\nlines.md2", "this is not a model\n");
+  const Outcome refused = Modelinfo("'two\nlines.md2'");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "modelinfo: two\\nlines.md2: Invalid file format (Header cut short)!\n");
+  const Outcome bad = Modelinfo("--bogus a.3ds");
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(Lines(bad.err), 1) << bad.err;
+  EXPECT_NE(bad.err.find("usage: modelinfo FILE"), std::string::npos) << bad.err;
 }

@@ -151,6 +151,17 @@ TEST(Ms3dReader, LoadsMeshesMaterialsAndBones) {
   EXPECT_EQ(model.bones[1].positionKeyCount, 0);
 }
 
+TEST(Ms3dReader, ParentIsTheFirstBoneOfItsNameInAnyCase) {
+  const std::string bone = "8 0 0 0 0 0 0\n0\n0\n";
+  const std::string text = "Frames: 30\nBones: 3\n\"Arm\"\n\"\"\n" + bone + "\"ARM\"\n\"\"\n" + bone +
+                           "\"hand\"\n\"arm\"\n" + bone;
+  Model model;
+  ASSERT_TRUE(LoadText(model, text));
+  EXPECT_EQ(model.bones[2].parent, &model.bones[0]);
+  Model orphan;
+  EXPECT_FALSE(LoadText(orphan, Replaced(text, "\"arm\"", "\"leg\"")));
+}
+
 TEST(Ms3dReader, BoneHierarchyBindsVerticesIntoRestSpace) {
   Model model;
   ASSERT_TRUE(LoadText(model, kModel));

@@ -22,6 +22,7 @@ namespace {
 struct SimResult {
   int status;
   std::string err;
+  std::string out;
 };
 
 class ShoalsimTest : public ::testing::Test {
@@ -29,9 +30,9 @@ class ShoalsimTest : public ::testing::Test {
   ShoalsimTest() : dir_(::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
 
   SimResult Sim(const std::string& args) {
-    const std::string command = std::string(SHOALSIM_PATH) + " " + args + " 2>stderr.txt";
+    const std::string command = std::string(SHOALSIM_PATH) + " " + args + " >stdout.txt 2>stderr.txt";
     const int raw = std::system(command.c_str());
-    return {WEXITSTATUS(raw), ReadFileText("stderr.txt")};
+    return {WEXITSTATUS(raw), ReadFileText("stderr.txt"), ReadFileText("stdout.txt")};
   }
 
   ScopedWorkDir dir_;
@@ -86,7 +87,8 @@ TEST_F(ShoalsimTest, ChartIsDrawn) {
 TEST_F(ShoalsimTest, BadArgumentsGiveUsageAndWriteNothing) {
   const char* bad[] = {"--rules shoalgen3", "--scan grid", "--scan", "--frames -1", "--trace-every 0", "--min-food x",
                        "--mutation-percent 101", "--plot chart.gif", "--bogus", "stray", "--seed -1",
-                       "--seed 2147483648", "--seed x"};
+                       "--seed 2147483648", "--seed x", "--seed 0x10", "--frames 1 --frames 2", "--frames=0x10",
+                       "--trace-every 0x2", "--plot .png", "--plot out/.svg"};
   for (const char* args : bad) {
     const SimResult run = Sim(std::string(args) + " --trace t.jsonl --stats s.csv");
     EXPECT_EQ(run.status, 2) << args;
@@ -127,4 +129,52 @@ TEST_F(ShoalsimTest, NeutralRunStartsAlikeAndReportsEachFishsOwnGenome) {
   for (std::sregex_iterator it(neutral[1].begin(), neutral[1].end(), genome), end; it != end; ++it)
     genomes.insert((*it)[1]);
   EXPECT_GT(genomes.size(), 10u);
+}
+
+TEST_F(ShoalsimTest, HelpGoesToStandardOutput) {
+  for (const char* args : {"--help", "-h"}) {
+    const SimResult run = Sim(args);
+    EXPECT_EQ(run.status, 0) << args;
+    EXPECT_EQ(run.err, "") << args;
+    EXPECT_EQ(run.out.rfind("usage: shoalsim", 0), 0u) << args;
+  }
+}
+
+// A full disk (/dev/full) or a missing folder, for each output: status 1, one
+// line naming the file and why, nothing on stdout, and no output left behind.
+TEST_F(ShoalsimTest, OutputsThatCannotBeWrittenFailTheRunAndLeaveNothing) {
+  for (const char* full : {"full.jsonl", "full.csv", "full.png"})
+    std::filesystem::create_symlink("/dev/full", full);
+  const std::pair<const char*, const char*> cases[] = {
+      {"--trace full.jsonl --stats s.csv", "cannot write full.jsonl: No space left on device"},
+      {"--trace t.jsonl --stats full.csv", "cannot write full.csv: No space left on device"},
+      {"--trace t.jsonl --stats s.csv --plot full.png", "cannot write full.png: No space left on device"},
+      {"--trace t.jsonl --stats no/such/s.csv", "cannot write no/such/s.csv: No such file or directory"},
+      {"--trace t.jsonl --plot no/such/c.png", "cannot write no/such/c.png: No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    const SimResult run = Sim(std::string("--frames 20 ") + c.first);
+    EXPECT_EQ(run.status, 1) << c.first;
+    EXPECT_EQ(run.err, std::string("shoalsim: ") + c.second + "\n") << c.first;
+    EXPECT_EQ(run.out, "") << c.first;
+    EXPECT_FALSE(std::filesystem::exists("t.jsonl")) << c.first;
+    EXPECT_FALSE(std::filesystem::exists("s.csv")) << c.first;
+  }
+}
+
+// The name holds a newline and a gnuplot command after it.
+TEST_F(ShoalsimTest, ChartNamesRunNoCommands) {
+  const SimResult run = Sim("--frames 10 --plot \"$(printf 'c.png\\nsystem \"touch INJECTED\"\\n#.png')\"");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_FALSE(std::filesystem::exists("INJECTED"));
+  EXPECT_EQ(ReadFileText("c.png\nsystem \"touch INJECTED\"\n#.png").find("PNG"), 1u);
+}
+
+TEST_F(ShoalsimTest, ALogThatCannotBeWrittenIsWarnedOfOnce) {
+  std::filesystem::create_directory("Log.txt");
+  const SimResult run = Sim("--frames 400");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.err,
+              HasSubstr("shoalsim: warning: cannot write Log.txt (Is a directory); going on without it\n"));
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;  // and the summary
 }

@@ -92,6 +92,22 @@ TEST_F(Meshes3ds, IndexBeyondTheMeshesLeavesTheRecord) {
   EXPECT_FALSE(ErrorRaised3ds());
 }
 
+// Read from memory, as from a pipe; the meshes are asked for out of order.
+TEST_F(Meshes3ds, MeshesOfAFileImageInAnyOrder) {
+  const std::string image = MeshFile(MeshObject("A", kSquare, kSquareFaces) + Light("Lamp") +
+                                     MeshObject("B", kSquare, {}) + MeshObject("C", {}, {}));
+  file = FileOpenBytes3ds("image", image.data(), image.size());
+  DatabaseInit3ds(&db);
+  DatabaseRead3ds(file, db);
+  for (int index : {2, 0, 1, 2, 3, 1}) {
+    meshrec3ds* mesh = Fill(db, index);
+    EXPECT_STREQ(mesh->name, index < 3 ? std::string(1, static_cast<char>('A' + index)).c_str() : "");
+    EXPECT_EQ(mesh->vertexCount, index < 2 ? 4 : 0);
+    MeshRecordRelease3ds(&mesh);
+  }
+  EXPECT_FALSE(ErrorRaised3ds());
+}
+
 TEST_F(Meshes3ds, TextureCoordinatesAsTheFileGivesThem) {
   const std::string fewer = Object("Fewer", TriMesh(Vertices(kSquare) + TexCoords({{0.25f, 0.5f}, {1, 0}}) +
                                                     Faces(kSquareFaces)));

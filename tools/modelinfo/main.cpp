@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/printable.h"
 #include "core/log.h"
 #include "modelinfo/model3ds.h"
 #include "modelinfo/modelBsp.h"
@@ -18,31 +19,38 @@ const char kHelp[] =
     "The format is told by the file's content. The MD2, MilkShape and BSP readers append\n"
     "their entries, such as why they refuse a file, to \"Log.txt\" in the working directory.";
 
-// The format decides the reader. Content that names no format falls back on
-// the extension, so a damaged file gets its reader's complaint.
+// The format decides the reader.
 bool Summarise(const char* path, std::string& json, std::string& error) {
-  std::vector<std::uint8_t> bytes;
-  if (!ReadModelFile(path, bytes, error)) return false;
-  if (bytes.empty()) {
-    error = "empty file";
-    return false;
-  }
-  ModelFormat format = FormatOfContent(bytes);
-  if (format == ModelFormat::kUnknown) format = FormatOfName(path);
-  switch (format) {
+  ModelFile model;
+  if (!ReadModelFile(path, model, error)) return false;
+  switch (model.format) {
     case ModelFormat::k3ds:
-      return Summarise3ds(path, json, error);
+      return Summarise3ds(model.bytes, path, json, error);
     case ModelFormat::kMd2:
-      return SummariseMd2(bytes, path, json, error);
+      return SummariseMd2(model.bytes, path, json, error);
     case ModelFormat::kMs3dAscii:
-      return SummariseMs3d(bytes, json, error);
+      return SummariseMs3d(model.bytes, json, error);
     case ModelFormat::kBsp:
-      return SummariseBsp(bytes, path, json, error);
+      return SummariseBsp(model.bytes, path, json, error);
     case ModelFormat::kUnknown:
       break;
   }
   error = "not a 3DS, MD2, MilkShape 3D ASCII or Quake 3 BSP file";
   return false;
+}
+
+// The MD2 and BSP readers name the file in their reasons ("...: NAME!",
+// "file NAME: ..."); the error line names it once, before the reason.
+std::string WithoutPath(std::string reason, const std::string& path) {
+  const std::string named = " " + path;
+  for (auto at = reason.find(named); at != std::string::npos; at = reason.find(named, at + 1)) {
+    const auto end = at + named.size();
+    if (end < reason.size() && (reason[end] == ':' || reason[end] == '!')) {
+      const auto from = at > 0 && reason[at - 1] == ':' ? at - 1 : at;
+      return reason.erase(from, end - from);
+    }
+  }
+  return reason;
 }
 }  // namespace
 
@@ -63,7 +71,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   } catch (const cxxopts::exceptions::exception& e) {
-    std::fprintf(stderr, "modelinfo: %s\n%s\n", e.what(), kUsage);
+    std::fprintf(stderr, "modelinfo: %s; %s\n", Printable(e.what()).c_str(), kUsage);
     return 2;
   }
 
@@ -71,7 +79,8 @@ int main(int argc, char** argv) {
   const bool ok = Summarise(path.c_str(), json, error);
   Log::Close();
   if (!ok) {
-    std::fprintf(stderr, "modelinfo: %s: %s\n", path.c_str(), error.c_str());
+    std::fprintf(stderr, "modelinfo: %s: %s\n", Printable(path).c_str(),
+                 Printable(WithoutPath(error, path)).c_str());
     return 1;
   }
   std::printf("%s\n", json.c_str());

@@ -51,10 +51,11 @@ bool ReadMeshes(dbrec3ds* db, std::string& json, std::string& error) {
 }
 }  // namespace
 
-bool Summarise3ds(const char* path, std::string& json, std::string& error) {
+bool Summarise3ds(const std::vector<std::uint8_t>& bytes, const char* path, std::string& json,
+                  std::string& error) {
   ErrorClear3ds();
   json = "{\"format\":\"3ds\",\"meshes\":[";
-  filerec3ds* file = FileOpen3ds(path, "r");
+  filerec3ds* file = FileOpenBytes3ds(path, bytes.data(), bytes.size());
   if (file == nullptr) {
     error = "cannot open (" + FirstError() + ")";
     return false;

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <new>
 
 namespace {
 bool StartsWith(const std::vector<std::uint8_t>& bytes, std::size_t at, const char* text) {
@@ -27,22 +29,48 @@ bool LooksLikeMs3dAscii(const std::vector<std::uint8_t>& bytes) {
 }
 }  // namespace
 
-bool ReadModelFile(const char* path, std::vector<std::uint8_t>& bytes, std::string& error) {
-  bytes.clear();
+bool ReadModelFile(const char* path, ModelFile& model, std::string& error) {
+  model = ModelFile();
+  const char kTooLarge[] = "larger than 256 MiB, more than any model";
+  // A regular file is refused by its size before any of it is read.
+  std::error_code failed;
+  const std::uintmax_t size = std::filesystem::is_regular_file(path, failed)
+                                  ? std::filesystem::file_size(path, failed)
+                                  : 0;
+  if (!failed && size > kModelFileLimit) {
+    error = kTooLarge;
+    return false;
+  }
   FILE* in = std::fopen(path, "rb");
   if (in == nullptr) {
     error = std::string("cannot open (") + std::strerror(errno) + ")";
     return false;
   }
+  std::vector<std::uint8_t>& bytes = model.bytes;
   std::uint8_t chunk[65536];
   std::size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0)
-    bytes.insert(bytes.end(), chunk, chunk + got);
-  const bool failed = std::ferror(in) != 0;
-  const int cause = errno;
+  try {
+    while (error.empty() && (got = std::fread(chunk, 1, sizeof chunk, in)) > 0) {
+      if (bytes.size() + got > kModelFileLimit)
+        error = kTooLarge;
+      else
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+  } catch (const std::bad_alloc&) {
+    error = "not enough memory to read it";
+  }
+  if (error.empty() && std::ferror(in)) error = std::string("cannot read (") + std::strerror(errno) + ")";
   std::fclose(in);
-  if (failed) error = std::string("cannot read (") + std::strerror(cause) + ")";
-  return !failed;
+  if (error.empty() && bytes.empty()) error = "empty file";
+  if (!error.empty()) {
+    model = ModelFile();
+    return false;
+  }
+  // Content that names no format falls back on the extension, so a damaged
+  // file gets its reader's complaint.
+  model.format = FormatOfContent(bytes);
+  if (model.format == ModelFormat::kUnknown) model.format = FormatOfName(path);
+  return true;
 }
 
 ModelFormat FormatOfContent(const std::vector<std::uint8_t>& bytes) {

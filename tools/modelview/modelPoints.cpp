@@ -16,9 +16,10 @@ std::string ReaderError(const char* fallback) {
   return *reason != '\0' ? reason : fallback;
 }
 
-bool Points3ds(const char* path, std::vector<Vec3>& points, std::string& error) {
+bool Points3ds(const std::vector<std::uint8_t>& bytes, const char* path, std::vector<Vec3>& points,
+               std::string& error) {
   ErrorClear3ds();
-  filerec3ds* file = FileOpen3ds(path, "r");
+  filerec3ds* file = FileOpenBytes3ds(path, bytes.data(), bytes.size());
   if (file == nullptr) {
     error = "cannot open the 3DS file";
     return false;
@@ -88,14 +89,14 @@ bool ReadModelPoints(const char* path, ModelFormat& format, std::vector<Vec3>& p
                      std::string& error) {
   points.clear();
   error.clear();
-  std::vector<std::uint8_t> bytes;
-  if (!ReadModelFile(path, bytes, error)) return false;
-  format = FormatOfContent(bytes);
-  if (format == ModelFormat::kUnknown) format = FormatOfName(path);
+  ModelFile model;
+  if (!ReadModelFile(path, model, error)) return false;
+  format = model.format;
+  const std::vector<std::uint8_t>& bytes = model.bytes;
   bool read = false;
   switch (format) {
     case ModelFormat::k3ds:
-      read = Points3ds(path, points, error);
+      read = Points3ds(bytes, path, points, error);
       break;
     case ModelFormat::kMd2:
       read = PointsMd2(bytes, path, points, error);

@@ -11,17 +11,21 @@
 #include "behave/random.h"
 #include "behave/settings.h"
 #include "behave/steerWeights.h"
+#include "common/outputFile.h"
+#include "common/printable.h"
 #include "core/log.h"
 #include "shoalsim/chart.h"
 #include "shoalsim/options.h"
 #include "shoalsim/trace.h"
 
 namespace {
-FILE* OpenOutput(const std::string& path) {
-  if (path.empty()) return nullptr;
-  FILE* file = std::fopen(path.c_str(), "w");
-  if (!file) std::fprintf(stderr, "shoalsim: cannot write %s\n", path.c_str());
-  return file;
+// The programs' log drops an entry it cannot write; a headless run says so
+// once, as its mating lines are then lost.
+void WarnLogDropped(const char* reason) {
+  static bool warned = false;
+  if (warned) return;
+  warned = true;
+  std::fprintf(stderr, "shoalsim: warning: cannot write Log.txt (%s); going on without it\n", reason);
 }
 
 // Shows how far the run is when stderr is a terminal and the run is long.
@@ -55,8 +59,12 @@ int main(int argc, char** argv) {
   SimOptions options;
   std::string error;
   if (!ParseSimOptions(argc, argv, options, error)) {
-    std::fprintf(stderr, "shoalsim: %s; %s\n", error.c_str(), SimUsage());
+    std::fprintf(stderr, "shoalsim: %s; %s\n", Printable(error).c_str(), SimUsage());
     return 2;
+  }
+  if (options.help) {
+    std::printf("%s\n", SimUsage());
+    return 0;
   }
 
   ruleSet = options.rules;
@@ -67,55 +75,61 @@ int main(int argc, char** argv) {
   minFish2 = options.minFish2;
   minFish3 = options.minFish3;
   mutationRate = static_cast<float>(options.mutationPercent) * 0.01f;
+  Log::SetDropHandler(WarnLogDropped);
 
-  FILE* trace = OpenOutput(options.tracePath);
-  FILE* stats = OpenOutput(options.statsPath);
-  if ((!options.tracePath.empty() && !trace) || (!options.statsPath.empty() && !stats)) return 1;
-  const bool wantStats = stats || !options.plotPath.empty();
-  if (stats) std::fprintf(stats, "%s\n", kStatsHeader);
+  // Every output is created before the run, and removed again by its
+  // destructor unless the whole run succeeds.
+  OutputFile trace(options.tracePath), stats(options.statsPath), plot(options.plotPath);
+  auto fail = [&]() {
+    std::fprintf(stderr, "shoalsim: %s\n", Printable(error).c_str());
+    ClearPopulation();
+    Log::Close();
+    return 1;
+  };
+  for (OutputFile* out : {&trace, &stats, &plot})
+    if (!out->path().empty() && !out->Open(error)) return fail();
+  const bool wantTrace = !options.tracePath.empty(), wantStats = !options.statsPath.empty();
+  const bool collect = wantStats || !options.plotPath.empty();
+  if (wantStats && !stats.Write(std::string(kStatsHeader) + '\n', error)) return fail();
 
   std::vector<SpeciesStats> rows;
   uint64_t birthsSeen[3] = {0, 0, 0};
   auto record = [&](long long frame, float simTime) {
-    if (trace) std::fprintf(trace, "%s\n", TraceLine(frame, simTime).c_str());
-    if (!wantStats) return;
+    if (wantTrace && !trace.Write(TraceLine(frame, simTime) + '\n', error)) return false;
+    if (!collect) return true;
     SpeciesStats frameRows[3];
     CollectStats(frame, simTime, birthsSeen, frameRows);
     for (const SpeciesStats& row : frameRows) {
-      if (stats) std::fprintf(stats, "%s\n", StatsRow(row).c_str());
+      if (wantStats && !stats.Write(StatsRow(row) + '\n', error)) return false;
       rows.push_back(row);
     }
+    return true;
   };
 
   SetRandomState(static_cast<uint32_t>(options.seed));
   InitialPopulation();
   if (options.neutral) FixSteerWeightsToMeans();
-  record(0, 0.0f);
+  if (!record(0, 0.0f)) return fail();
   {
     Progress progress(options.frames);
     for (long long k = 1; k <= options.frames; ++k) {
       const float simTime = SimTimeFromMillis(static_cast<uint64_t>(k * options.frameMs));
       UpdateSimulation(simTime);
       PopulationUpkeep();
-      if (k % options.traceEvery == 0) record(k, simTime);
+      if (k % options.traceEvery == 0 && !record(k, simTime)) return fail();
       progress.Update(k);
     }
   }
 
-  int status = 0;
-  for (FILE* file : {trace, stats}) {
-    if (file && std::fclose(file) != 0) {
-      std::fprintf(stderr, "shoalsim: writing an output file failed\n");
-      status = 1;
-    }
+  if ((wantTrace && !trace.Close(error)) || (wantStats && !stats.Close(error))) return fail();
+  if (!options.plotPath.empty()) {
+    const bool svg = options.plotPath.compare(options.plotPath.size() - 4, 4, ".svg") == 0;
+    if (!DrawChart(rows, svg, plot, error) || !plot.Close(error)) return fail();
   }
-  if (!options.plotPath.empty() && !DrawChart(options.plotPath, rows, error)) {
-    std::fprintf(stderr, "shoalsim: %s\n", error.c_str());
-    status = 1;
-  }
+  for (OutputFile* out : {&trace, &stats, &plot}) out->Keep();
   std::fprintf(stderr, "shoalsim: %lld frames; food %zu, species 1 %zu, species 2 %zu, species 3 %zu\n",
                options.frames, foodList.size(), fish1List.size(), fish2List.size(), fish3List.size());
   ClearPopulation();
   Log::Close();  // ends the block of mating lines, when there was one
-  return status;
+  return 0;
 }

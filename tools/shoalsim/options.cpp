@@ -1,20 +1,52 @@
 #include "shoalsim/options.h"
 
 #include <cxxopts.hpp>
+#include <set>
 
 namespace {
 bool InRange(long long value, long long low, long long high) { return value >= low && value <= high; }
 
+// A name, not only an extension: ".png" alone would be a hidden file.
 bool HasChartExtension(const std::string& path) {
   const auto dot = path.rfind('.');
   if (dot == std::string::npos) return false;
+  const auto slash = path.rfind('/');
+  const bool named = dot > (slash == std::string::npos ? 0 : slash + 1);
   const std::string ext = path.substr(dot);
-  return ext == ".png" || ext == ".svg";
+  return named && (ext == ".png" || ext == ".svg");
+}
+
+// Options that take a count or a time, read as plain decimal numbers; the
+// parser's own number syntax also takes hexadecimal.
+const char* const kNumberOptions[] = {"min-food", "min-fish1", "min-fish2", "min-fish3", "mutation-percent",
+                                      "frames", "frame-ms", "trace-every", "seed"};
+
+bool IsDecimal(const std::string& text) {
+  const std::size_t digits = text.compare(0, 1, "-") == 0 ? 1 : 0;
+  return text.size() > digits && text.find_first_not_of("0123456789", digits) == std::string::npos;
+}
+
+// Each option at most once, numbers in decimal.
+bool CheckArguments(const cxxopts::ParseResult& result, std::string& error) {
+  std::set<std::string> seen;
+  for (const cxxopts::KeyValue& argument : result.arguments()) {
+    if (!seen.insert(argument.key()).second) {
+      error = "--" + argument.key() + " is given more than once";
+      return false;
+    }
+    for (const char* name : kNumberOptions) {
+      if (argument.key() == name && !IsDecimal(argument.value())) {
+        error = "--" + argument.key() + " needs a decimal number, not '" + argument.value() + "'";
+        return false;
+      }
+    }
+  }
+  return true;
 }
 }  // namespace
 
 const char* SimUsage() {
-  return "usage: shoalsim [--rules shoalgen|shoalgen2] [--min-food N] [--min-fish1 N] "
+  return "usage: shoalsim [-h|--help] [--rules shoalgen|shoalgen2] [--min-food N] [--min-fish1 N] "
          "[--min-fish2 N] [--min-fish3 N] [--mutation-percent P] [--frames N] "
          "[--frame-ms MS] [--scan linear|index] [--trace FILE] [--trace-every K] [--stats FILE] "
          "[--plot FILE]";
@@ -25,6 +57,7 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
   std::string rules = "shoalgen";
   std::string scan = "index";
   parser.add_options()
+      ("h,help", "", cxxopts::value<bool>(options.help))
       ("rules", "", cxxopts::value<std::string>(rules))
       ("min-food", "", cxxopts::value<int>(options.minFood))
       ("min-fish1", "", cxxopts::value<int>(options.minFish1))
@@ -46,6 +79,8 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
       error = "unexpected argument '" + result.unmatched().front() + "'";
       return false;
     }
+    if (!CheckArguments(result, error)) return false;
+    if (options.help) return true;
   } catch (const cxxopts::exceptions::exception& e) {
     error = e.what();
     return false;

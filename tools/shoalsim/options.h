@@ -7,6 +7,7 @@
 
 // What one shoalsim run does.
 struct SimOptions {
+  bool help = false;  // print the usage and do nothing else
   RuleSet rules = RuleSet::Shoalgen;
   ScanMode scan = ScanMode::Index;
   int minFood = 80;
