@@ -241,7 +241,8 @@ void OpenGLModel::Render() {
 
 void OpenGLModel::SetTransform(float x, float y, float z, float a, float b, float c) {
   if (meshes.empty()) {
-    LOG_WARNING("nMesh<=0");
+    if (!warnedEmpty) LOG_WARNING("nMesh<=0");
+    warnedEmpty = true;
     return;
   }
   for (OpenGLMesh* mesh : meshes)

@@ -75,6 +75,9 @@ class OpenGLModel : public BaseModel {
 
   std::vector<OpenGLMesh*> meshes;  // an entry may be empty
   float lastTime;
+  // Placing a model without meshes is warned about once: it happens every
+  // frame, and the log would grow without end.
+  bool warnedEmpty = false;
 
   Md2ModelData md2;
   Md2Animations md2Frames;
