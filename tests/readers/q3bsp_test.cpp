@@ -104,6 +104,16 @@ TEST(Q3BspReader, MissingFileAndFileLoad) {
   EXPECT_EQ(level->faceCount, 2);
 }
 
+// The fuzzer's seed level holds the structures short inputs never reach: a
+// light map and a texture name filling its record.
+TEST(Q3BspReader, SeedLevelHoldsALightmapAndALongName) {
+  auto level = NewLevel();
+  ASSERT_TRUE(level->Load(SEED_CORPUS "/q3bsp/lightmap.bsp"));
+  EXPECT_EQ(level->lightmapCount, 1);
+  EXPECT_EQ(level->faceCount, 3);
+  EXPECT_EQ(std::string(level->textureNames[1]).size(), 64u);
+}
+
 // Each case breaks one limit; the file is refused with an error entry and
 // leaves the level empty, whatever it held before.
 TEST(Q3BspReader, RefusesBrokenFiles) {

@@ -243,6 +243,18 @@ TEST_F(Meshes3ds, FacesBeyondTheirVerticesAreDropped) {
   MeshRecordRelease3ds(&square);
 }
 
+// The fuzzer's seed holds a mesh larger than short inputs can.
+TEST_F(Meshes3ds, SeedHoldsALargeMesh) {
+  LoadPath(SEED_CORPUS "/grid3000.3ds");
+  meshrec3ds* mesh = Fill(db, 0);
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_EQ(mesh->vertexCount, 3000);
+  EXPECT_EQ(mesh->texCoordCount, 3000);
+  EXPECT_EQ(mesh->faceCount, 5782);
+  EXPECT_EQ(mesh->materialGroupCount, 1);
+  MeshRecordRelease3ds(&mesh);
+}
+
 TEST_F(Meshes3ds, AfterAnEarlierErrorNothingIsExtracted) {
   Load(MeshFile(MeshObject("Square", kSquare, kSquareFaces)));
   ErrorPush3ds(ERR_INVALID_ARG);
