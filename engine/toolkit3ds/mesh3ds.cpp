@@ -194,7 +194,9 @@ void ReadMeshChunk(meshrec3ds* mesh, chunknode3ds* chunk) {
 // group index past the faces: the rest of the object stays usable.
 void DropFacesOutOfRange(meshrec3ds* mesh) {
   const uint16_t dropped = 0xFFFF;  // a face count is at most 65535, so no index is this
-  uint16_t* newIndex = static_cast<uint16_t*>(std::malloc(mesh->faceCount * sizeof(uint16_t) + 1));
+  // One entry more than the faces, so that the request is never of size 0.
+  uint16_t* newIndex =
+      static_cast<uint16_t*>(std::malloc((mesh->faceCount + 1u) * sizeof(uint16_t)));
   if (newIndex == nullptr) {
     ErrorPush3ds(ERR_NO_MEM);
     return;

@@ -68,7 +68,8 @@ bool PointsMs3d(const std::vector<std::uint8_t>& bytes, std::vector<Vec3>& point
   }
   // The initial pose and poses spread over the whole animation, so that the
   // parts it moves stay inside the view.
-  const int poses = model.totalFrames >= 2.0f ? static_cast<int>(std::min(model.totalFrames, 64.0f)) : 1;
+  const int poses =
+      model.totalFrames >= 2.0f ? static_cast<int>(std::min(model.totalFrames, 64.0f)) : 1;
   for (int pose = 0; pose < poses; ++pose) {
     if (pose > 0) model.advance(model.totalFrames / static_cast<float>(poses));
     for (const Ms3dMesh& mesh : model.meshes) {
