@@ -51,11 +51,12 @@ test-asan: asan
 # every refused input, so the fuzzers run where "Log.txt" goes nowhere.
 fuzz: asan
 	@mkdir -p $(ASAN)/fuzzrun && ln -sf /dev/null $(ASAN)/fuzzrun/Log.txt
-	@while IFS='=' read -r name corpus; do \
+	@while IFS='=' read -r name maxlen corpus; do \
 	  [ -n "$$name" ] || continue; \
 	  mkdir -p $(ASAN)/corpus/$$name; \
-	  echo "fuzz: $$name for $(FUZZ_SECONDS) s"; \
-	  (cd $(ASAN)/fuzzrun && ../bin/$$name -max_total_time=$(FUZZ_SECONDS) ../corpus/$$name $$corpus) || exit 1; \
+	  echo "fuzz: $$name for $(FUZZ_SECONDS) s, inputs up to $$maxlen bytes"; \
+	  (cd $(ASAN)/fuzzrun && ../bin/$$name -max_total_time=$(FUZZ_SECONDS) -max_len=$$maxlen \
+	    ../corpus/$$name $$corpus) || exit 1; \
 	done < $(ASAN)/fuzzers.txt
 
 test-win64: win64 assets

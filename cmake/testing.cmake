@@ -21,21 +21,30 @@ function(shoalgen_add_test name)
   endif()
 endfunction()
 
-# shoalgen_add_fuzzer(NAME SOURCES... LIBS ... CORPUS dir)
+# shoalgen_add_fuzzer(NAME SOURCES... LIBS ... CORPUS dir MAX_LEN bytes)
 # libFuzzer targets, built only in the clang fuzz build (SHOALGEN_FUZZ). The
 # ctest entry replays the seed corpus kept in the repository; `make fuzz`
-# explores for longer.
+# explores for longer. MAX_LEN caps the inputs: large enough for the biggest
+# structure of the format, and for every seed, which would be cut otherwise.
 function(shoalgen_add_fuzzer name)
   if(NOT SHOALGEN_FUZZ)
     return()
   endif()
-  cmake_parse_arguments(F "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(F "" "CORPUS;MAX_LEN" "SOURCES;LIBS" ${ARGN})
+  file(GLOB seeds ${F_CORPUS}/*)
+  foreach(seed ${seeds})
+    file(SIZE ${seed} seedSize)
+    if(seedSize GREATER F_MAX_LEN)
+      message(FATAL_ERROR "${seed}: ${seedSize} bytes, more than ${name}'s MAX_LEN ${F_MAX_LEN}")
+    endif()
+  endforeach()
   add_executable(${name} ${F_SOURCES})
   target_link_libraries(${name} PRIVATE ${F_LIBS})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   set(workdir ${CMAKE_BINARY_DIR}/testrun/${name})
   file(MAKE_DIRECTORY ${workdir})
-  add_test(NAME ${name}_corpus COMMAND ${name} -runs=0 ${F_CORPUS} WORKING_DIRECTORY ${workdir})
-  set_property(GLOBAL APPEND PROPERTY SHOALGEN_FUZZERS "${name}=${F_CORPUS}")
+  add_test(NAME ${name}_corpus COMMAND ${name} -runs=0 -max_len=${F_MAX_LEN} ${F_CORPUS}
+           WORKING_DIRECTORY ${workdir})
+  set_property(GLOBAL APPEND PROPERTY SHOALGEN_FUZZERS "${name}=${F_MAX_LEN}=${F_CORPUS}")
 endfunction()

@@ -1,8 +1,11 @@
 // The program's entry point: settings dialog, engine and window, assets,
 // the initial population, the message loop and the shutdown. Built once per
-// program, each fixing its rule set (SHOALGEN_RULES).
+// program, each fixing its rule set (SHOALGEN_RULES) and its name
+// (SHOALGEN_PROGRAM).
 #include <windows.h>
 #include <mmsystem.h>
+
+#include <string>
 
 #include "behave/behave.h"
 #include "behave/framePlatform.h"
@@ -107,8 +110,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CreateMainWindow(screenWidth, screenHeight);
   engine->WinInit(screenWidth, screenHeight, 32, fullScreen, mainWindow);
   if (engine->status != E_OK) {
-    MessageBoxA(nullptr, "Could not start up graphics engine", "", MB_OK);
-    return 0;
+    // The engine's reason (also in the log) under the headline tells a person
+    // what to change, for example to untick FullScreen.
+    std::string text = "Could not start up graphics engine";
+    if (!engine->message.empty()) text += "\n\n" + engine->message;
+    MessageBoxA(nullptr, text.c_str(), SHOALGEN_PROGRAM, MB_OK);
+    return 1;
   }
 
   CreateAssets();

@@ -138,7 +138,7 @@ void DXModel::Load3DS(const char* path) {
 
   meshes.clear();
   bool complete = true;
-  for (uint32_t i = 0; i < names->count && complete; ++i) {
+  for (uint32_t i = 0; i < names->count; ++i) {
     meshrec3ds* record = nullptr;
     MeshRecordInit3ds(&record, 0, 0, 0);
     if (!record) {
@@ -148,9 +148,10 @@ void DXModel::Load3DS(const char* path) {
     }
     MeshByIndex3ds(database, static_cast<int>(i), &record);
     if (ErrorRaised3ds()) {
-      // A refused object stops the toolkit: it and the ones after it are
-      // missing.
+      // A refused object is left out; with the error cleared the toolkit
+      // reads the ones after it.
       LOG_REPORT(this, E_ERROR, "Could not read 3ds model %s: %s", path, ToolkitError());
+      ErrorClear3ds();
       complete = false;
     } else {
       log->Write("mesh #%u", i);

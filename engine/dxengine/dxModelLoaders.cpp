@@ -195,6 +195,8 @@ void DXModel::LoadMS3D(const char* path) {
 
 void DXModel::LoadMaterialTextures() {
   for (Ms3dMaterial& material : ms3d->materials) {
+    // An empty colour map means the material has no texture.
+    if (material.colourMap[0] == '\0') continue;
     auto texture = std::make_unique<DXTexture>();
     texture->Init(material.colourMap, false);
     material.texture = texture.get();

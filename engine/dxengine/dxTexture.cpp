@@ -136,6 +136,11 @@ void DXTexture::Apply(int stage, TextureOp op, AddressMode addressMode) {
     if (FAILED(hr))
       LOG_REPORT(this, E_ERROR, "Set Texture failed: 0x%lx %s", static_cast<unsigned long>(hr),
                  DXErrorName(hr));
+  } else {
+    // A texture that failed to load binds nothing: the stage passes the
+    // colour it receives on, rather than draw with what it held before.
+    device->SetTexture(stage, nullptr);
+    if (op != TOP_DISABLE) device->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
   }
 }
 

@@ -214,6 +214,7 @@ void Md2Loader::ParseAnimations(Md2ModelData& data) const {
   const std::int32_t count = static_cast<std::int32_t>(frames.size());
   char lastName[17] = "";
   Md2Animation current = {};
+  std::int32_t metAt = 0;  // the frame where the current name was met
   for (std::int32_t i = 0; i < count; ++i) {
     char name[17];
     std::memcpy(name, frames[i].name, sizeof name);
@@ -230,14 +231,17 @@ void Md2Loader::ParseAnimations(Md2ModelData& data) const {
       if (lastName[0] != '\0') {
         std::memcpy(current.name, lastName, sizeof current.name);
         current.endFrame = i;
+        // The first frame of an animation is numbered 1; other numbers shift
+        // its start. A start outside the animation's frames moves to the
+        // nearest frame from the first one to where the name was met.
+        if (current.startFrame < 0 || current.startFrame >= current.endFrame)
+          current.startFrame = std::clamp(current.startFrame, 0, metAt);
         data.animations.push_back(current);
         current = Md2Animation();
         ++data.animationCount;
       }
-      // The first frame of an animation is numbered 1. Other numbers shift the
-      // start, but never before the first frame nor past the frame where the
-      // name was met, so every animation covers frames that exist.
-      current.startFrame = std::clamp(frameNumber - 1 + i, 0, i);
+      current.startFrame = frameNumber - 1 + i;
+      metAt = i;
     }
     std::memcpy(lastName, name, sizeof lastName);
   }

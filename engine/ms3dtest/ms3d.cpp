@@ -162,7 +162,8 @@ bool Model::load(const char* text, std::size_t size) {
   clear();
   LineReader reader(text, size);
   int initialFrame = 0;
-  if (!readFile(reader, initialFrame) || !checkIndices()) {
+  const bool whole = readFile(reader, initialFrame);
+  if (!checkIndices(whole)) {
     clear();
     return false;
   }
@@ -177,6 +178,7 @@ bool Model::load(const char* text, std::size_t size) {
   return true;
 }
 
+// A section that fails ends the reading (false); what was read stays.
 bool Model::readFile(LineReader& reader, int& initialFrame) {
   while (reader.Next()) {
     const char* line = reader.line;
@@ -208,11 +210,18 @@ bool Model::readMeshes(LineReader& reader, int count) {
   for (int k = 0; k < count; ++k) {
     Ms3dMesh mesh;
     std::int32_t materialIndex = -1;
-    if (!readMesh(reader, mesh, materialIndex)) return false;
-    meshes.push_back(std::move(mesh));
-    materialIndices.push_back(materialIndex);
+    const bool whole = readMesh(reader, mesh, materialIndex);
+    // A mesh that fails part-way keeps the records read before the failure.
+    if (mesh.name[0] != '\0') {
+      mesh.vertexCount = static_cast<std::int32_t>(mesh.vertices.size());
+      mesh.normalCount = static_cast<std::int32_t>(mesh.normals.size());
+      mesh.triangleCount = static_cast<std::int32_t>(mesh.triangles.size());
+      meshes.push_back(std::move(mesh));
+      materialIndices.push_back(materialIndex);
+      meshCount = static_cast<std::int32_t>(meshes.size());
+    }
+    if (!whole) return false;
   }
-  meshCount = count;
   return true;
 }
 
@@ -303,8 +312,8 @@ bool Model::readMaterials(LineReader& reader, int count) {
       return false;
     }
     materials.push_back(material);
+    materialCount = k + 1;
   }
-  materialCount = count;
   return true;
 }
 
@@ -338,8 +347,8 @@ bool Model::readBones(LineReader& reader, int count) {
       return false;
     }
     bones.push_back(std::move(bone));
+    boneCount = k + 1;
   }
-  boneCount = count;
   return true;
 }
 
@@ -366,14 +375,19 @@ bool Model::readBone(LineReader& reader, Ms3dBone& bone) {
 }
 
 // Material and bone indices can only be checked once every section is read.
-bool Model::checkIndices() const {
+// When the reading was cut short, a material or bone past the ones read
+// counts as empty: a mesh of it has no material, and a vertex of it no bone,
+// which leaves the vertex where an empty bone would.
+bool Model::checkIndices(bool whole) {
   for (int k = 0; k < meshCount; ++k) {
-    const std::int32_t material = materialIndices[k];
+    std::int32_t& material = materialIndices[k];
+    if (!whole && material >= materialCount) material = -1;
     if (material < -1 || material >= materialCount) {
       LOG_ERROR("shape \"%s\" names material %d of %d", meshes[k].name, material, materialCount);
       return false;
     }
-    for (const Ms3dVertex& vertex : meshes[k].vertices) {
+    for (Ms3dVertex& vertex : meshes[k].vertices) {
+      if (!whole && vertex.boneIndex >= boneCount) vertex.boneIndex = -1;
       if (vertex.boneIndex < -1 || vertex.boneIndex >= boneCount) {
         LOG_ERROR("shape \"%s\" has a vertex of bone %d of %d", meshes[k].name, vertex.boneIndex,
                   boneCount);

@@ -73,8 +73,10 @@ class Model {
   Model& operator=(const Model&) = delete;
 
   // Loads the file; on success the bones are linked, the vertices bound to
-  // their bones and the skeleton posed at the file's initial frame. A file
-  // that fails anywhere leaves the model empty and gives false.
+  // their bones and the skeleton posed at the file's initial frame. A
+  // section that fails part-way ends the reading but keeps what was read;
+  // bones that cannot be linked, or in a file read whole an index past its
+  // records, leave the model empty and give false.
   bool loadFromMs3dAsciiFile(const char* path);
   // The same from the file's text in memory.
   bool loadFromMs3dAsciiMemory(const char* text, std::size_t size);
@@ -103,7 +105,7 @@ class Model {
   bool readMaterial(LineReader& reader, Ms3dMaterial& material);
   bool readBones(LineReader& reader, int count);
   bool readBone(LineReader& reader, Ms3dBone& bone);
-  bool checkIndices() const;
+  bool checkIndices(bool whole);
   bool linkBones();
   void setupBones();
   void bindVertices();

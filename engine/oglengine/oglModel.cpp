@@ -148,6 +148,7 @@ void OpenGLModel::Load3DS(const char* path) {
     log->Write("list[%u]=%s", i, load.names->names[i]);
 
   meshes.reserve(meshes.size() + load.names->count);
+  bool complete = true;
   for (uint32_t g = 0; g < load.names->count; ++g) {
     MeshRecordInit3ds(&load.record, 0, 0, 0);
     if (!load.record) {
@@ -156,8 +157,12 @@ void OpenGLModel::Load3DS(const char* path) {
     }
     MeshByIndex3ds(load.database, static_cast<int>(g), &load.record);
     if (ErrorRaised3ds()) {
+      // A refused object is left out; with the error cleared the toolkit
+      // reads the ones after it.
       LOG_REPORT(this, E_ERROR, "Could not read 3ds model %s: %s", path, ToolkitError());
-      return;
+      ErrorClear3ds();
+      complete = false;
+      continue;
     }
     const meshrec3ds& record = *load.record;
     log->Write("mesh #%u", g);
@@ -167,7 +172,7 @@ void OpenGLModel::Load3DS(const char* path) {
     AddMesh3ds(record);
     MeshRecordRelease3ds(&load.record);
   }
-  SetStatus(E_OK, "Succesfully Loaded %s", path);
+  if (complete) SetStatus(E_OK, "Succesfully Loaded %s", path);
 }
 
 void OpenGLModel::AddMesh3ds(const meshrec3ds& record) {
@@ -236,7 +241,8 @@ void OpenGLModel::Render() {
 
 void OpenGLModel::SetTransform(float x, float y, float z, float a, float b, float c) {
   if (meshes.empty()) {
-    LOG_WARNING("nMesh<=0");
+    if (!warnedEmpty) LOG_WARNING("nMesh<=0");
+    warnedEmpty = true;
     return;
   }
   for (OpenGLMesh* mesh : meshes)

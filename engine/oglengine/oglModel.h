@@ -29,7 +29,9 @@ class OpenGLModel : public BaseModel {
                    const float* heights) override;
   // One mesh per mesh object of the file, with vertex normals and the file's
   // texture coordinates (or ones derived from the normals when the file's
-  // count differs). Faces that name a vertex outside the object are left out.
+  // count differs). The toolkit drops faces that name a vertex outside their
+  // object; an object it refuses is left out, the others load, and the
+  // status is an error.
   void Load3DS(const char* path) override;
   // Builds one mesh from a 3DS mesh record and adds it to the model.
   void AddMesh3ds(const meshrec3ds& record);
@@ -73,6 +75,9 @@ class OpenGLModel : public BaseModel {
 
   std::vector<OpenGLMesh*> meshes;  // an entry may be empty
   float lastTime;
+  // Placing a model without meshes is warned about once: it happens every
+  // frame, and the log would grow without end.
+  bool warnedEmpty = false;
 
   Md2ModelData md2;
   Md2Animations md2Frames;

@@ -103,6 +103,8 @@ void OpenGLModel::LoadMS3D(const char* path) {
   ms3d = std::make_unique<Model>();
   ms3d->loadFromMs3dAsciiFile(path);  // a file it cannot read leaves it empty
   for (Ms3dMaterial& material : ms3d->materials) {
+    // An empty colour map means the material has no texture.
+    if (material.colourMap[0] == '\0') continue;
     materialTextures.push_back(std::make_unique<OpenGLTexture>());
     materialTextures.back()->Init(material.colourMap, false);
     material.texture = materialTextures.back().get();
@@ -149,7 +151,8 @@ bool OpenGLModel::AddMs3dMesh(int index) {
   mesh->SetTextureCoords(Floats(uv.get()), 0);
   mesh->SetNormals(Floats(normals.get()));
   const int material = ms3d->materialIndices[static_cast<size_t>(index)];
-  if (material >= 0) mesh->SetTexture(materialTextures[static_cast<size_t>(material)].get(), 0);
+  if (material >= 0 && ms3d->materials[static_cast<size_t>(material)].texture)
+    mesh->SetTexture(ms3d->materials[static_cast<size_t>(material)].texture, 0);
   LOG_TRACE("deleteing vectors (%u %u %u)", static_cast<unsigned>(corners * sizeof(Vec3)),
             static_cast<unsigned>(corners * sizeof(Vec3)),
             static_cast<unsigned>(corners * sizeof(TexCoord)));

@@ -105,7 +105,9 @@ void OpenGLTexture::Apply(int stage, TextureOp op, AddressMode addressMode) {
     glEntryPoints.activeTexture(GL_TEXTURE0_ARB + stage);
   else if (stage != 0)
     return;  // only unit 0 is reachable
-  if (op == TOP_DISABLE) {
+  // A texture that failed to load binds nothing: the unit passes the colour
+  // it receives on.
+  if (op == TOP_DISABLE || textureName == 0) {
     glDisable(GL_TEXTURE_2D);
     return;
   }

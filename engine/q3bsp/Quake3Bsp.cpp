@@ -90,30 +90,27 @@ bool Quake3Bsp::LoadFromMemory(const std::uint8_t* bytes, std::size_t size, cons
   std::int32_t textureRecords = lumps[kTextureLump].length / kTextureRecordSize;
   const std::int32_t lightmapRecords = lumps[kLightmapLump].length / kLightmapBytes;
 
-  // Faces first: a face whose vertex run leaves the vertex lump, or that is
-  // too large to draw, refuses the file before anything is kept.
-  faces.resize(faceRecords);
+  // A face whose vertex run leaves the vertex lump, or that is too large to
+  // draw, is left out; the rest of the level stays.
+  faces.reserve(faceRecords);
   const std::uint8_t* p = bytes + lumps[kFaceLump].offset;
   for (std::int32_t f = 0; f < faceRecords; ++f, p += kFaceRecordSize) {
     std::uint32_t words[kFaceRecordSize / 4];
     for (int w = 0; w < kFaceRecordSize / 4; ++w) words[w] = ReadU32(p + 4 * w);
-    std::memcpy(&faces[f], words, sizeof words);
-    const Q3Face& face = faces[f];
+    Q3Face face;
+    std::memcpy(&face, words, sizeof words);
     if (face.vertexCount > kMaxFaceVertices) {
-      LOG_ERROR("Invalid BSP file %s: face %d has %d vertices, more than %d!", name, f,
-                face.vertexCount, kMaxFaceVertices);
-      Clear();
-      return false;
-    }
-    if (face.firstVertex < 0 || face.vertexCount < 0 ||
-        std::int64_t{face.firstVertex} + face.vertexCount > vertexRecords) {
-      LOG_ERROR("Invalid BSP file %s: face %d uses %d vertices from %d of %d!", name, f,
-                face.vertexCount, face.firstVertex, vertexRecords);
-      Clear();
-      return false;
+      LOG_WARNING("BSP file %s: face %d has %d vertices, more than %d; left out", name, f,
+                  face.vertexCount, kMaxFaceVertices);
+    } else if (face.firstVertex < 0 || face.vertexCount < 0 ||
+               std::int64_t{face.firstVertex} + face.vertexCount > vertexRecords) {
+      LOG_WARNING("BSP file %s: face %d uses %d vertices from %d of %d; left out", name, f,
+                  face.vertexCount, face.firstVertex, vertexRecords);
+    } else {
+      faces.push_back(face);
     }
   }
-  faceCount = faceRecords;
+  faceCount = static_cast<std::int32_t>(faces.size());
 
   // z-up file space becomes y-up; v is flipped.
   vertices.resize(vertexRecords);

@@ -18,9 +18,9 @@ struct Q3Vertex {
 };
 static_assert(sizeof(Q3Vertex) == 44, "Q3Vertex mirrors the 44-byte vertex record");
 
-// As read. After a successful load every face's vertex run lies within the
-// level's vertices and holds at most Quake3Bsp::kMaxFaceVertices vertices;
-// textureIndex is not checked.
+// As read. A loaded level holds only faces whose vertex run lies within its
+// vertices and holds at most Quake3Bsp::kMaxFaceVertices vertices; the
+// others are left out. textureIndex is not checked.
 struct Q3Face {
   std::int32_t textureIndex;
   std::int32_t effect;

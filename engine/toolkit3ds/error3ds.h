@@ -51,11 +51,11 @@ const char* ErrorPush3ds(int32_t code);
 const char* ErrorText3ds(int32_t code);
 
 // The flag stays raised once any error was recorded, and every later
-// operation that checks it stops: one failure ends the toolkit's work.
+// operation that checks it stops until the list is cleared.
 bool ErrorRaised3ds();
 const errorlist3ds& ErrorList3ds();
-// Empties the list and lowers the flag. The engine never calls it; tools and
-// tests that read unrelated files one after another do.
+// Empties the list and lowers the flag. The model classes call it before
+// each file they load, so one bad file does not fail every later one.
 void ErrorClear3ds();
 
 // Gives *handle a zeroed record when it holds none yet, so callers may pass

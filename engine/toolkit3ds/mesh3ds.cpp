@@ -189,21 +189,51 @@ void ReadMeshChunk(meshrec3ds* mesh, chunknode3ds* chunk) {
 }
 
 // Face indices index the vertex array and group indices the face array in
-// every user of the record, so a file that breaks either is refused.
-bool IndicesInRange(const meshrec3ds* mesh) {
+// every user of the record. A face naming a vertex the object lacks is
+// dropped (with its smoothing entry, and group indices renumbered), as is a
+// group index past the faces: the rest of the object stays usable.
+void DropFacesOutOfRange(meshrec3ds* mesh) {
+  const uint16_t dropped = 0xFFFF;  // a face count is at most 65535, so no index is this
+  // One entry more than the faces, so that the request is never of size 0.
+  uint16_t* newIndex =
+      static_cast<uint16_t*>(std::malloc((mesh->faceCount + 1u) * sizeof(uint16_t)));
+  if (newIndex == nullptr) {
+    ErrorPush3ds(ERR_NO_MEM);
+    return;
+  }
+  uint16_t kept = 0;
   for (uint16_t i = 0; i < mesh->faceCount; i++) {
     const facerec3ds& face = mesh->faces[i];
-    if (face.a >= mesh->vertexCount || face.b >= mesh->vertexCount || face.c >= mesh->vertexCount) {
-      return false;
+    if (face.a < mesh->vertexCount && face.b < mesh->vertexCount && face.c < mesh->vertexCount) {
+      newIndex[i] = kept;
+      mesh->faces[kept++] = face;
+    } else {
+      newIndex[i] = dropped;
     }
   }
+  // Smoothing entries beyond the faces stay, after those of the kept faces.
+  uint16_t smooth = 0;
+  for (uint16_t i = 0; i < mesh->smoothGroupCount; i++) {
+    if (i < mesh->faceCount && newIndex[i] == dropped) continue;
+    mesh->smoothGroups[smooth++] = mesh->smoothGroups[i];
+  }
+  mesh->smoothGroupCount = smooth;
   for (uint16_t g = 0; g < mesh->materialGroupCount; g++) {
-    const matgroup3ds& group = mesh->materialGroups[g];
+    matgroup3ds& group = mesh->materialGroups[g];
+    uint16_t groupKept = 0;
     for (uint16_t i = 0; i < group.faceCount; i++) {
-      if (group.faceIndices[i] >= mesh->faceCount) return false;
+      const uint16_t index = group.faceIndices[i];
+      const uint16_t face = index < mesh->faceCount ? newIndex[index] : dropped;
+      if (face != dropped) group.faceIndices[groupKept++] = face;
+    }
+    group.faceCount = groupKept;
+    if (groupKept == 0) {
+      std::free(group.faceIndices);
+      group.faceIndices = nullptr;
     }
   }
-  return true;
+  std::free(newIndex);
+  mesh->faceCount = kept;
 }
 
 bool HasChild(chunknode3ds* chunk, uint32_t tag) { return SearchSiblings3ds(chunk->children, tag) != nullptr; }
@@ -239,7 +269,7 @@ void FillFromObject(chunknode3ds* object, meshrec3ds** handle) {
   mesh->useProcedure = HasChild(clone, TAG_FLAG_PROCEDURAL);
   FreeChunkTree3ds(&clone);
 
-  if (!ErrorRaised3ds() && !IndicesInRange(mesh)) ErrorPush3ds(ERR_INVALID_CHUNK);
+  if (!ErrorRaised3ds()) DropFacesOutOfRange(mesh);
   // A record is filled whole or left as initialised, never half.
   if (ErrorRaised3ds()) MeshRecordInit3ds(handle, 0, 0, 0);
 }

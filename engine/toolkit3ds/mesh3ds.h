@@ -20,7 +20,8 @@ struct matgroup3ds {
 
 // One mesh object, self-contained: it owns its arrays and does not refer into
 // the database. Face indices are below vertexCount and group face indices
-// below faceCount; a file that breaks this is refused.
+// below faceCount: faces and group entries of a file that break this are
+// dropped, the rest of the object kept.
 struct meshrec3ds {
   char name[kObjectNameLimit3ds];
   uint8_t isHidden;

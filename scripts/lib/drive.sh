@@ -38,12 +38,12 @@ wait_exit() {
 }
 
 # In the settings dialog: picks the renderer (opengl or direct3d) with a click
-# on its radio button, clears "FullScreen" from the keyboard (the click moves
-# the focus to the radio button, from which one Tab reaches the check box) and
-# presses Return for OK.
+# on its radio button and clears "FullScreen" from the keyboard (the click
+# moves the focus to the radio button, from which one Tab reaches the check
+# box).
 # Without a window manager the X window is the dialog's client area, where a
 # dialog unit of the 8-point font is 1.5 pixels.
-answer_dialog() {
+choose_windowed() {
   local dialog="$1" renderer="$2"
   if [ "$renderer" = opengl ]; then
     xdotool mousemove --window "$dialog" 140 20 click 1 2>/dev/null   # "OpenGL"
@@ -53,7 +53,12 @@ answer_dialog() {
   sleep 0.3
   xdotool key --window "$dialog" Tab space 2>/dev/null
   sleep 0.3
-  xdotool key --window "$dialog" Return 2>/dev/null
+}
+
+# choose_windowed, then Return for OK.
+answer_dialog() {
+  choose_windowed "$1" "$2"
+  xdotool key --window "$1" Return 2>/dev/null
 }
 
 # Saves a screenshot of the X window $1 to $2.

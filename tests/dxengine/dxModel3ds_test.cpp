@@ -113,15 +113,25 @@ TEST_F(DXModel3ds, FilesThatCannotBeLoaded) {
   EXPECT_EQ(material.MeshCount(), 0);
 }
 
+// A vertex chunk that claims more vertices than it holds.
+std::string OverlongVertices() {
+  std::string vertices = Vertices(kQuad);
+  vertices[6] = static_cast<char>(0xFF);
+  return vertices;
+}
+
 TEST_F(DXModel3ds, BrokenObjectsAreLeftOut) {
-  // An object without faces, then one whose face points past its vertices.
+  // An object without faces, one with a face past its vertices, one the
+  // toolkit refuses, and a good one after it.
   WriteFile("broken.3ds",
             MeshFile(Object("flat", TriMesh(Vertices(kQuad))) +
-                     MeshObject("wild", kQuad, {{0, 1, 9, 0}})));
+                     MeshObject("wild", kQuad, {{0, 1, 9, 0}, {0, 1, 2, 0}}) +
+                     Object("refused", TriMesh(OverlongVertices() + Faces(kQuadFaces))) +
+                     TexturedQuad("after")));
   const size_t logStart = ReadLog().size();
   DXModel model;
   model.Load3DS("broken.3ds");
-  EXPECT_EQ(model.MeshCount(), 0);
+  EXPECT_EQ(model.MeshCount(), 2);  // "wild" with its one good face, and "after"
   EXPECT_EQ(CountInLog("flat: no faces to draw", logStart), 1);
   EXPECT_EQ(model.status, E_ERROR);
   EXPECT_EQ(model.message.rfind("Could not read 3ds model broken.3ds: ERR_INVALID_CHUNK", 0), 0u)

@@ -361,6 +361,23 @@ TEST_F(DXTextureTest, MissingBitmapIsReportedWithoutAMessageBox) {
   EXPECT_EQ(texture.message, "Failed to create texture!");
 }
 
+// A texture that failed to load binds nothing: the quad shows its own
+// colour, not the texture the stage held before.
+TEST_F(DXTextureTest, AFailedTextureBindsNothing) {
+  MessageBoxCatcher boxes;
+  DXTexture missing;
+  missing.Init("no-such-texture.bmp", false);
+  ASSERT_EQ(missing.status, E_ERROR);
+  auto held = MakeTexture(4, 4, Quadrants());
+  auto quad = MakeQuad(-1, -1, 1, 1, 0.5f, Colour(0.5f, 0.25f, 1.0f, 1));
+  held->Apply(0, TOP_SELECTTEXTURE, ADDRESS_WRAP);
+  missing.Apply(0, TOP_MODULATE, ADDRESS_WRAP);
+  quad->Render();
+  const std::vector<uint32_t> pixels = ReadPixels();
+  for (int at : {16 * kSize + 16, 48 * kSize + 48})
+    EXPECT_TRUE(Near(pixels[at], Rgb(0.5f, 0.25f, 1.0f))) << std::hex << pixels[at];
+}
+
 TEST_F(DXTextureTest, CreateFromFileArguments) {
   WriteBitmap("keyed.bmp", 2, 1, {0x000000, 0x0000FF});
   IDirect3DTexture8* texture = nullptr;

@@ -179,6 +179,11 @@ TEST(Modelinfo, EachFormatIsToldByContentWhateverItsName) {
   WriteFile("milkshape.3ds", kMilkShape);
   WriteFile("header.md2", "// MilkShape 3D ASCII\n\nMeshes: 0\n");
   WriteFile("tri.txt", MeshFile(MeshObject("Tri", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2, 0}})));
+  // Damaged files show what their readers keep: the faces that name
+  // vertices the object has, the records read before a broken one.
+  WriteFile("badindex.3ds", MeshFile(MeshObject("Tri", {{0, 0, 0}}, {{0, 1, 2, 0}})));
+  std::string shape = kMilkShape;
+  WriteFile("shape.txt", shape.replace(shape.find("0.0 1.0 0.0"), 11, "0.0 1.0"));
   const std::pair<const char*, std::string> cases[] = {
       {"walkrun.bsp", kWalkRunJson},
       {"level.md2", kBspJson},
@@ -187,6 +192,12 @@ TEST(Modelinfo, EachFormatIsToldByContentWhateverItsName) {
       {"tri.txt",
        "{\"format\":\"3ds\",\"meshes\":[{\"name\":\"Tri\",\"vertices\":3,\"texcoords\":0,\"faces\":1,"
        "\"bbox\":[0,0,0,1,1,0]}]}\n"},
+      {"badindex.3ds",
+       "{\"format\":\"3ds\",\"meshes\":[{\"name\":\"Tri\",\"vertices\":1,\"texcoords\":0,\"faces\":0,"
+       "\"bbox\":[0,0,0,0,0,0]}]}\n"},
+      {"shape.txt",
+       "{\"format\":\"ms3d\",\"frames\":30,\"meshes\":[{\"name\":\"body \\\\1\",\"vertices\":2,"
+       "\"normals\":0,\"triangles\":0,\"material\":-1}],\"materials\":[],\"bones\":[]}\n"},
   };
   for (const auto& c : cases) {
     const Outcome run = Modelinfo(c.first);
@@ -200,7 +211,6 @@ TEST(Modelinfo, BadFilesAreNamedOnOneLineAndExitWith1) {
   WriteFile("truncated.3ds", truncated.substr(0, truncated.size() - 10));
   WriteFile("empty.3ds", "");
   WriteFile("text.3ds", "this is not a model\n");
-  WriteFile("badindex.3ds", MeshFile(MeshObject("Tri", {{0, 0, 0}}, {{0, 1, 2, 0}})));
   WriteFile("zerosize.3ds", MeshFile(ChunkWithSize(0x4000, 0, "")));
   Bytes md2 = WalkRunMd2().Build();
   WriteBytes("cut.md2", Bytes(md2.begin(), md2.begin() + 40));
@@ -209,17 +219,17 @@ TEST(Modelinfo, BadFilesAreNamedOnOneLineAndExitWith1) {
   Bytes bsp = TestBsp().Build();
   PutI32(bsp, LumpEntry(kFaceLump) + 4, 1 << 30);
   WriteBytes("outside", bsp);
-  std::string shape = kMilkShape;
-  WriteFile("shape.txt", shape.replace(shape.find("0.0 1.0 0.0"), 11, "0.0 1.0"));
+  std::string bones = kMilkShape;
+  WriteFile("bones.txt", bones.replace(bones.find("\"ROOT\""), 6, "\"hip\""));
   WriteFile("notes.txt", "Frame: 1\nMeshes: 0\n");
   WriteFile("junk.md2", "this is not a model\n");
   const std::pair<const char*, const char*> cases[] = {
       {"missing.3ds", "cannot open"},         {"empty.3ds", "empty file"},
       {"text.3ds", "not a 3DS mesh file"},     {"truncated.3ds", "ERR_READING_FILE"},
-      {"badindex.3ds", "ERR_INVALID_CHUNK"},  {"zerosize.3ds", "ERR_INVALID_CHUNK"},
+      {"zerosize.3ds", "ERR_INVALID_CHUNK"},
       {".", "cannot read"},
       {"cut.md2", "Header cut short"},          {"version7", "Version not 8"},
-      {"outside", "lump 13 lies outside the file"}, {"shape.txt", "could not read shape data"},
+      {"outside", "lump 13 lies outside the file"}, {"bones.txt", "could not link bones"},
       {"notes.txt", "not a 3DS, MD2, MilkShape 3D ASCII or Quake 3 BSP file"},
       {"junk.md2", "Header cut short"},
   };

@@ -133,6 +133,23 @@ TEST(OpenGLModel3ds, FailedLoadsAreReportedAndDoNotSpoilLaterOnes) {
   EXPECT_EQ(fine.MeshCount(), 1);
 }
 
+// An object the toolkit refuses is left out; the ones after it load.
+TEST(OpenGLModel3ds, ARefusedObjectDoesNotStopTheOthers) {
+  GlTestContext::Engine();
+  std::string overlong = build3ds::Vertices({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+  overlong[6] = static_cast<char>(0xFF);  // more vertices claimed than held
+  build3ds::WriteFile("refused.3ds",
+                      build3ds::MeshFile(build3ds::Object("bad", build3ds::TriMesh(overlong)) +
+                                         Square("fine", kCornerUv)));
+  OpenGLModel model;
+  model.Load3DS("refused.3ds");
+  EXPECT_EQ(model.status, E_ERROR);
+  EXPECT_EQ(model.message.rfind("Could not read 3ds model refused.3ds: ERR_INVALID_CHUNK", 0), 0u)
+      << model.message;
+  ASSERT_EQ(model.MeshCount(), 1);
+  EXPECT_EQ(model.MeshAt(0)->name, "fine");
+}
+
 TEST(OpenGLModel3ds, FacesNamingMissingVerticesAreLeftOut) {
   GlTestContext::Engine();
   meshrec3ds* record = nullptr;

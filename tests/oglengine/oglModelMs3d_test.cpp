@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "glTestContext.h"
 #include "oglengine/oglModel.h"
@@ -86,6 +87,24 @@ TEST(OpenGLModelMs3d, MeshesWithTrianglesAndTheirMaterialTextures) {
   EXPECT_EQ(body->TexCoords(0)[4], 0.25f);
   EXPECT_EQ(body->TexCoords(0)[5], 0.25f);
   EXPECT_EQ(model->MeshAt(2)->textures[0], nullptr);  // material -1
+}
+
+// An empty colour map means no texture: none is made, nothing is logged.
+TEST(OpenGLModelMs3d, EmptyColourMapMakesNoTexture) {
+  GlTestContext::Engine();
+  std::string text = kModel;
+  text.replace(text.find("\"skin.bmp\""), 10, "\"\"");
+  if (FILE* f = std::fopen("plain.txt", "wb")) {
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+  }
+  const size_t mark = LogMark();
+  OpenGLModel model;
+  model.LoadMS3D("plain.txt");
+  ASSERT_EQ(model.MeshCount(), 3);
+  EXPECT_TRUE(model.MaterialTextures().empty());
+  EXPECT_EQ(model.MeshAt(1)->textures[0], nullptr);
+  EXPECT_EQ(LogCount("File not found", mark), 0);
 }
 
 TEST(OpenGLModelMs3d, EmptyEntriesAreSkipped) {

@@ -141,6 +141,20 @@ TEST_F(OpenGLTextureTest, DisableLeavesTheUnitUntextured) {
   EXPECT_EQ(texture.message, "texture operation unsupported!");
 }
 
+// A texture that failed to load binds nothing, whatever the unit held.
+TEST_F(OpenGLTextureTest, AFailedTextureLeavesTheUnitUntextured) {
+  OpenGLTexture missing;
+  missing.Init("no-such-texture.bmp", false);
+  ASSERT_EQ(missing.status, E_ERROR);
+  auto quad = MakeQuad(true, vertexColour);
+  texture.Apply(0, TOP_SELECTTEXTURE, ADDRESS_WRAP);
+  missing.Apply(0, TOP_MODULATE, ADDRESS_WRAP);
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+  quad->Render();
+  const Rgb plain{128, 255, 64};
+  ExpectQuadrants(plain, plain, plain, plain);
+}
+
 TEST_F(OpenGLTextureTest, WithoutMultitextureStageZeroStillDraws) {
   const OpenGLEntryPoints saved = glEntryPoints;
   glEntryPoints.activeTexture = nullptr;

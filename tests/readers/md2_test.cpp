@@ -159,6 +159,12 @@ TEST(Md2Animations, FirstFrameNumbersOtherThanOneStayInsideTheFrames) {
   // A later animation numbered from 0 starts one frame early, as written.
   ASSERT_TRUE(LoadBytes(TestMd2({"a01", "a02", "b00", "b01", "c"}).Build(), data));
   EXPECT_EQ(data.animations[1].startFrame, 1);
+  // Numbers from 5 on shift the start forward while it stays in range.
+  ASSERT_TRUE(LoadBytes(TestMd2({"walk05", "walk06", "walk07", "walk08", "walk09", "end"}).Build(),
+                        data));
+  ASSERT_EQ(data.animationCount, 1);
+  EXPECT_EQ(data.animations[0].startFrame, 4);
+  EXPECT_EQ(data.animations[0].endFrame, 5);
 }
 
 TEST(Md2Refused, MissingFileAndWrongVersion) {

@@ -249,8 +249,9 @@ TEST(Ms3dReader, MissingFileAndFileLoad) {
   EXPECT_EQ(model.meshCount, 2);
 }
 
-// Each case breaks the sample model; the load must fail with its error entry
-// and leave the model empty, whatever it held before.
+// Each case breaks the sample model in a way no reading can mend; the load
+// must fail with its error entry and leave the model empty, whatever it held
+// before.
 TEST(Ms3dReader, RefusesBrokenFiles) {
   struct Case {
     const char* name;
@@ -258,28 +259,10 @@ TEST(Ms3dReader, RefusesBrokenFiles) {
     const char* message;
   };
   const Case cases[] = {
-      {"no mesh header", "Meshes: 1\n", "could not read shape"},
-      {"bad mesh header", Edited("\"body\" 0 0", "body 0 0"), "could not read shape header"},
-      {"empty mesh name", Edited("\"body\" 0 0", "\"\" 0 0"), "could not read shape header"},
-      {"negative meshes", Edited("Meshes: 2", "Meshes: -2"), "could not read shape"},
-      {"short vertices", Edited("3\n0 1.0", "4\n0 1.0"), "could not read shape data"},
-      {"bad vertex", Edited("0 5.0 1.0 0.0 0.0 0.0 1", "0 5.0 1.0 0.0 0.0 x 1"),
-       "could not read shape data"},
-      {"missing meshes", Edited("Meshes: 2", "Meshes: 3"), "could not read shape"},
-      {"vertex index", Edited("0 0 1 2 0 1 0 1", "0 0 1 3 0 1 0 1"), "indexes past"},
-      {"negative vertex index", Edited("0 0 1 2 0 1 0 1", "0 -1 1 2 0 1 0 1"), "indexes past"},
-      {"normal index", Edited("0 0 1 2 0 1 0 1", "0 0 1 2 0 2 0 1"), "indexes past"},
       {"bone index", Edited("0 10.0 0.0 0.0 1.0 1.0 0", "0 10.0 0.0 0.0 1.0 1.0 2"),
        "vertex of bone 2"},
       {"bone index below -1", Edited("0.25 0.75 -1", "0.25 0.75 -2"), "vertex of bone -2"},
       {"material index", Edited("\"body\" 0 0", "\"body\" 0 1"), "names material 1"},
-      {"short material", Edited("12.5\n", "x\n"), "could not load material data"},
-      {"material cut off", std::string(kModel).substr(0, std::string(kModel).find("\"skin.bmp\"")),
-       "could not load material data"},
-      {"short bone", Edited("8 0.0 5.0 0.0 0.0 0.0 0.0", "8 0.0 5.0"), "could not load bone data"},
-      {"missing key", Edited("\"arm\"\n\"ROOT\"\n8 0.0 5.0 0.0 0.0 0.0 0.0\n0",
-                             "\"arm\"\n\"ROOT\"\n8 0.0 5.0 0.0 0.0 0.0 0.0\n1"),
-       "could not load bone data"},
       {"unknown parent", Edited("\"ROOT\"", "\"hip\""), "could not link bones"},
   };
   for (const Case& c : cases) {
@@ -293,7 +276,68 @@ TEST(Ms3dReader, RefusesBrokenFiles) {
   }
 }
 
-// Cut anywhere, the sample either loads whole sections with every index in
+// A section that fails part-way ends the reading with its error entry; what
+// was read before it stays, records never read count as empty, and the
+// bones read decide the result.
+TEST(Ms3dReader, SectionFailuresKeepWhatWasRead) {
+  struct Case {
+    const char* name;
+    std::string text;
+    const char* message;
+    int meshes, bodyVertices, bodyTriangles, materials, bones;
+  };
+  const std::string full = kModel;
+  const Case cases[] = {
+      {"no mesh header", "Meshes: 1\n", "could not read shape", 0, 0, 0, 0, 0},
+      {"bad mesh header", Edited("\"body\" 0 0", "body 0 0"), "could not read shape header", 0, 0,
+       0, 0, 0},
+      {"empty mesh name", Edited("\"body\" 0 0", "\"\" 0 0"), "could not read shape header", 0,
+       0, 0, 0, 0},
+      {"negative meshes", Edited("Meshes: 2", "Meshes: -2"), "could not read shape", 0, 0, 0, 0, 0},
+      {"short vertices", Edited("3\n0 1.0", "4\n0 1.0"), "could not read shape data", 1, 3, 0, 0,
+       0},
+      {"bad vertex", Edited("0 5.0 1.0 0.0 0.0 0.0 1", "0 5.0 1.0 0.0 0.0 x 1"),
+       "could not read shape data", 1, 1, 0, 0, 0},
+      {"missing meshes", Edited("Meshes: 2", "Meshes: 3"), "could not read shape", 2, 3, 1, 0, 0},
+      {"vertex index", Edited("0 0 1 2 0 1 0 1", "0 0 1 3 0 1 0 1"), "indexes past", 1, 3, 0, 0, 0},
+      {"negative vertex index", Edited("0 0 1 2 0 1 0 1", "0 -1 1 2 0 1 0 1"), "indexes past", 1,
+       3, 0, 0, 0},
+      {"normal index", Edited("0 0 1 2 0 1 0 1", "0 0 1 2 0 2 0 1"), "indexes past", 1, 3, 0, 0, 0},
+      {"short material", Edited("12.5\n", "x\n"), "could not load material data", 2, 3, 1, 0, 0},
+      {"material cut off", full.substr(0, full.find("\"skin.bmp\"")),
+       "could not load material data", 2, 3, 1, 0, 0},
+      {"short bone", Edited("8 0.0 5.0 0.0 0.0 0.0 0.0", "8 0.0 5.0"), "could not load bone data",
+       2, 3, 1, 1, 1},
+      {"missing key", Edited("\"arm\"\n\"ROOT\"\n8 0.0 5.0 0.0 0.0 0.0 0.0\n0",
+                             "\"arm\"\n\"ROOT\"\n8 0.0 5.0 0.0 0.0 0.0 0.0\n1"),
+       "could not load bone data", 2, 3, 1, 1, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Model model;
+    LogWatch watch;
+    EXPECT_TRUE(LoadText(model, c.text));
+    EXPECT_NE(watch.Added().find(c.message), std::string::npos) << watch.Added();
+    ExpectIndicesInRange(model);
+    EXPECT_EQ(model.meshCount, c.meshes);
+    if (model.meshCount > 0) {
+      EXPECT_EQ(model.meshes[0].vertexCount, c.bodyVertices);
+      EXPECT_EQ(model.meshes[0].triangleCount, c.bodyTriangles);
+    }
+    EXPECT_EQ(model.materialCount, c.materials);
+    EXPECT_EQ(model.boneCount, c.bones);
+  }
+
+  // The arm bone was never read: its vertex stays where the file put it.
+  Model model;
+  ASSERT_TRUE(LoadText(model, Edited("8 0.0 5.0 0.0 0.0 0.0 0.0", "8 0.0 5.0")));
+  EXPECT_EQ(model.meshes[0].vertices[1].boneIndex, -1);
+  EXPECT_EQ(model.meshes[0].vertices[1].position.x, 5.0f);
+  EXPECT_EQ(model.materialIndices[0], 0);
+  EXPECT_EQ(model.materialIndices[1], -1);
+}
+
+// Cut anywhere, the sample either loads what it holds with every index in
 // range, or fails and leaves nothing behind.
 TEST(Ms3dReader, EveryTruncationLoadsConsistentlyOrNotAtAll) {
   const std::string full = kModel;

@@ -104,6 +104,16 @@ TEST(Q3BspReader, MissingFileAndFileLoad) {
   EXPECT_EQ(level->faceCount, 2);
 }
 
+// The fuzzer's seed level holds the structures short inputs never reach: a
+// light map and a texture name filling its record.
+TEST(Q3BspReader, SeedLevelHoldsALightmapAndALongName) {
+  auto level = NewLevel();
+  ASSERT_TRUE(level->Load(SEED_CORPUS "/q3bsp/lightmap.bsp"));
+  EXPECT_EQ(level->lightmapCount, 1);
+  EXPECT_EQ(level->faceCount, 3);
+  EXPECT_EQ(std::string(level->textureNames[1]).size(), 64u);
+}
+
 // Each case breaks one limit; the file is refused with an error entry and
 // leaves the level empty, whatever it held before.
 TEST(Q3BspReader, RefusesBrokenFiles) {
@@ -124,43 +134,6 @@ TEST(Q3BspReader, RefusesBrokenFiles) {
        [](TestBsp&, Bytes& b) { PutI32(b, LumpEntry(kTextureLump), 0x7fffff00); },
        "lump 1 lies outside the file"},
       {"short-header", [](TestBsp&, Bytes& b) { b.resize(100); }, "shorter than its header"},
-      {"face-too-large",
-       [](TestBsp& t, Bytes& b) {
-         t.faces[1] = {0, 0, 4097};
-         b = t.Build();
-       },
-       "face 1 has 4097 vertices"},
-      {"face-past-vertices",
-       [](TestBsp& t, Bytes& b) {
-         t.faces[0] = {0, 1, 3};
-         b = t.Build();
-       },
-       "face 0 uses 3 vertices from 1 of 3"},
-      {"face-negative-first",
-       [](TestBsp& t, Bytes& b) {
-         t.faces[0] = {0, -1, 2};
-         b = t.Build();
-       },
-       "face 0 uses 2 vertices from -1"},
-      {"face-extreme-first",
-       [](TestBsp& t, Bytes& b) {
-         t.faces[0] = {0, INT32_MIN, 0};
-         t.faces[1] = {0, INT32_MAX, 3};
-         b = t.Build();
-       },
-       "face 0 uses 0 vertices from -2147483648"},
-      {"face-run-overflow",
-       [](TestBsp& t, Bytes& b) {
-         t.faces[0] = {0, INT32_MAX, 3};
-         b = t.Build();
-       },
-       "face 0 uses 3 vertices from 2147483647"},
-      {"face-negative-count",
-       [](TestBsp& t, Bytes& b) {
-         t.faces[1] = {0, 1, -1};
-         b = t.Build();
-       },
-       "face 1 uses -1 vertices"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -175,6 +148,45 @@ TEST(Q3BspReader, RefusesBrokenFiles) {
     EXPECT_NE(added.find(std::string("Invalid BSP file ") + c.name), std::string::npos) << added;
     EXPECT_NE(added.find(c.message), std::string::npos) << added;
     ExpectEmpty(*level);
+  }
+}
+
+// A face that breaks a limit is left out with a warning; the other faces,
+// the vertices, names and light maps load.
+TEST(Q3BspReader, RefusesJustTheBrokenFace) {
+  struct Case {
+    const char* name;
+    std::vector<TestFace> faces;  // in place of the sample's two
+    const char* message;
+    int kept, keptFirstVertex;
+  };
+  const Case cases[] = {
+      {"face-too-large", {{1, 0, 3}, {0, 0, 4097}}, "face 1 has 4097 vertices", 1, 0},
+      {"face-past-vertices", {{0, 1, 3}, {7, 3, 0}}, "face 0 uses 3 vertices from 1 of 3", 1, 3},
+      {"face-negative-first", {{0, -1, 2}, {7, 3, 0}}, "face 0 uses 2 vertices from -1", 1, 3},
+      {"face-extreme-first", {{0, INT32_MIN, 0}, {0, INT32_MAX, 3}},
+       "face 0 uses 0 vertices from -2147483648", 0, 0},
+      {"face-run-overflow", {{0, INT32_MAX, 3}, {7, 3, 0}}, "face 0 uses 3 vertices from 2147483647",
+       1, 3},
+      {"face-negative-count", {{1, 0, 3}, {0, 1, -1}}, "face 1 uses -1 vertices", 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestBsp bsp;
+    bsp.faces = c.faces;
+    auto level = NewLevel();
+    LogWatch watch;
+    EXPECT_TRUE(LoadBytes(*level, bsp.Build(), c.name));
+    const std::string added = watch.Added();
+    EXPECT_NE(added.find(std::string("BSP file ") + c.name), std::string::npos) << added;
+    EXPECT_NE(added.find(c.message), std::string::npos) << added;
+    ASSERT_EQ(level->faceCount, c.kept);
+    ASSERT_EQ(level->faces.size(), static_cast<std::size_t>(c.kept));
+    if (c.kept > 0) {
+      EXPECT_EQ(level->faces[0].firstVertex, c.keptFirstVertex);
+    }
+    EXPECT_EQ(level->vertexCount, 3);
+    EXPECT_EQ(level->lightmapCount, 2);
   }
 }
 

@@ -227,22 +227,48 @@ TEST_F(Meshes3ds, CountsBeyondTheirChunkAreRefusedBeforeReading) {
   }
 }
 
-TEST_F(Meshes3ds, IndicesBeyondTheirArraysAreRefused) {
-  const std::vector<std::pair<const char*, std::string>> cases = {
-      {"face", MeshObject("Bad", kSquare, {{0, 1, 4, 0}})},
-      {"faces before vertices", Object("Bad", TriMesh(Faces(kSquareFaces)))},
-      {"group", Object("Bad", TriMesh(Vertices(kSquare) + Faces(kSquareFaces, FaceMaterial("M", {2}))))},
-  };
-  for (const auto& c : cases) {
-    ErrorClear3ds();
-    DatabaseRelease3ds(&db);
-    FileClose3ds(file);
-    LoadPath(Write(MeshFile(c.second), std::string("-") + c.first));
-    meshrec3ds* mesh = Fill(db, 0);
-    EXPECT_EQ(Errors(), std::vector<int32_t>{ERR_INVALID_CHUNK}) << c.first;
-    ExpectEmpty(mesh);
-    MeshRecordRelease3ds(&mesh);
-  }
+// A face naming a missing vertex is dropped with its smoothing entry; group
+// entries follow the faces that stay, and the object after loads too.
+TEST_F(Meshes3ds, FacesBeyondTheirVerticesAreDropped) {
+  const std::vector<Face> faces = {{0, 1, 2, 0}, {0, 1, 4, 0}, {0, 2, 3, 0}};
+  const std::string smoothing = Chunk(0x4150, U32(1) + U32(2) + U32(4));
+  Load(MeshFile(Object("Torn", TriMesh(Vertices(kSquare) +
+                                        Faces(faces, FaceMaterial("M", {2, 1, 0, 7}) + smoothing))) +
+                Object("Bare", TriMesh(Faces(kSquareFaces))) +
+                MeshObject("Square", kSquare, kSquareFaces)));
+  meshrec3ds* torn = Fill(db, 0);
+  EXPECT_FALSE(ErrorRaised3ds());
+  ASSERT_EQ(torn->faceCount, 2);
+  EXPECT_EQ(torn->faces[1].b, 2);
+  EXPECT_EQ(torn->faces[1].c, 3);
+  ASSERT_EQ(torn->smoothGroupCount, 2);
+  EXPECT_EQ(torn->smoothGroups[1], 4u);
+  ASSERT_EQ(torn->materialGroupCount, 1);
+  ASSERT_EQ(torn->materialGroups[0].faceCount, 2);
+  EXPECT_EQ(torn->materialGroups[0].faceIndices[0], 1);
+  EXPECT_EQ(torn->materialGroups[0].faceIndices[1], 0);
+  MeshRecordRelease3ds(&torn);
+
+  meshrec3ds* bare = Fill(db, 1);
+  EXPECT_STREQ(bare->name, "Bare");
+  EXPECT_EQ(bare->faceCount, 0);
+  MeshRecordRelease3ds(&bare);
+  meshrec3ds* square = Fill(db, 2);
+  EXPECT_EQ(square->faceCount, 2);
+  EXPECT_TRUE(Errors().empty());
+  MeshRecordRelease3ds(&square);
+}
+
+// The fuzzer's seed holds a mesh larger than short inputs can.
+TEST_F(Meshes3ds, SeedHoldsALargeMesh) {
+  LoadPath(SEED_CORPUS "/grid3000.3ds");
+  meshrec3ds* mesh = Fill(db, 0);
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_EQ(mesh->vertexCount, 3000);
+  EXPECT_EQ(mesh->texCoordCount, 3000);
+  EXPECT_EQ(mesh->faceCount, 5782);
+  EXPECT_EQ(mesh->materialGroupCount, 1);
+  MeshRecordRelease3ds(&mesh);
 }
 
 TEST_F(Meshes3ds, AfterAnEarlierErrorNothingIsExtracted) {

@@ -1,5 +1,6 @@
 #include "modelview/modelPoints.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -53,7 +54,9 @@ bool PointsMd2(const std::vector<std::uint8_t>& bytes, const char* path,
     error = ReaderError("refused by the MD2 reader");
     return false;
   }
-  points = data.objects.front().vertices;
+  // Every key frame, so that the animation stays inside the view.
+  for (const Md2FrameObject& frame : data.objects)
+    points.insert(points.end(), frame.vertices.begin(), frame.vertices.end());
   return true;
 }
 
@@ -64,10 +67,17 @@ bool PointsMs3d(const std::vector<std::uint8_t>& bytes, std::vector<Vec3>& point
     error = ReaderError("refused by the MilkShape reader");
     return false;
   }
-  for (const Ms3dMesh& mesh : model.meshes) {
-    const size_t at = points.size();
-    points.resize(at + 3 * mesh.triangles.size());
-    Ms3dCornerPositions(model, mesh, points.data() + at);
+  // The initial pose and poses spread over the whole animation, so that the
+  // parts it moves stay inside the view.
+  const int poses =
+      model.totalFrames >= 2.0f ? static_cast<int>(std::min(model.totalFrames, 64.0f)) : 1;
+  for (int pose = 0; pose < poses; ++pose) {
+    if (pose > 0) model.advance(model.totalFrames / static_cast<float>(poses));
+    for (const Ms3dMesh& mesh : model.meshes) {
+      const size_t at = points.size();
+      points.resize(at + 3 * mesh.triangles.size());
+      Ms3dCornerPositions(model, mesh, points.data() + at);
+    }
   }
   return true;
 }
