@@ -12,7 +12,7 @@ OUT    := out
 CMAKE_FLAGS := -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 .PHONY: all setup native asan win64 web assets test test-native test-asan test-win64 test-web fuzz sim bench \
-  demo dist clean
+  bench-web demo dist clean
 
 all: native win64
 
@@ -81,6 +81,10 @@ sim: native
 
 bench: native
 	$(NATIVE)/bin/behave_bench
+
+# shoalsim per frame, native and WebAssembly, at 1x, 10x and 100x minimums.
+bench-web: native web
+	./benchmarks/web-shoalsim $(NATIVE)/bin/shoalsim $(WEB)/shoalsim.js
 
 # The demonstration on the user's display; without one, a driven run on a
 # virtual display that leaves screenshots in out/demo/.
