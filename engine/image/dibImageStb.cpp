@@ -120,11 +120,3 @@ RgbImage* LoadDibImage(const void* fileName, bool wide) {
   }
   return Convert(bytes);
 }
-
-RgbImage* LoadDibImageA(const char* fileName) { return LoadDibImage(fileName, false); }
-
-void FreeRgbImage(RgbImage* image) {
-  if (!image) return;
-  std::free(image->pixels);
-  std::free(image);
-}
