@@ -55,15 +55,9 @@ std::vector<uint8_t> Canonical(const std::vector<uint8_t>& bytes, const DibLayou
 // Decodes the bitmap in `bytes`; null after showing the reason.
 RgbImage* Convert(const std::vector<uint8_t>& bytes) {
   DibLayout layout;
-  switch (ReadDibLayout(bytes.data(), bytes.size(), &layout)) {
-    case DIB_OK:
-      break;
-    case DIB_UNKNOWN_FORMAT:
-      ShowDibError("Unknown DIB file format.");
-      return nullptr;
-    case DIB_CORRUPT:
-      ShowDibError("Image file conversion error.");
-      return nullptr;
+  if (const char* refusal = DibRefusal(ReadDibLayout(bytes.data(), bytes.size(), &layout))) {
+    ShowDibError(refusal);
+    return nullptr;
   }
   const std::vector<uint8_t> file = Canonical(bytes, layout);
   int width = 0, rows = 0, channels = 0;
