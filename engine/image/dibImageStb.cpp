@@ -63,9 +63,8 @@ RgbImage* Convert(const std::vector<uint8_t>& bytes) {
   int width = 0, rows = 0, channels = 0;
   // Run-length compressed bitmaps are among what stb refuses, and so is
   // anything longer than its int lengths reach.
-  uint8_t* decoded = file.size() > static_cast<size_t>(INT_MAX)
-                         ? nullptr
-                         : stbi_load_from_memory(file.data(), static_cast<int>(file.size()), &width, &rows, &channels, 3);
+  const int length = file.size() > static_cast<size_t>(INT_MAX) ? 0 : static_cast<int>(file.size());
+  uint8_t* decoded = length ? stbi_load_from_memory(file.data(), length, &width, &rows, &channels, 3) : nullptr;
   if (!decoded) {
     ShowDibError("Image file conversion error.");
     return nullptr;
