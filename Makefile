@@ -5,12 +5,14 @@ BUILD  := build
 NATIVE := $(BUILD)/native
 ASAN   := $(BUILD)/native-asan
 WIN    := $(BUILD)/win64
+WEB    := $(BUILD)/web
 FUZZ_SECONDS ?= 60
 JOBS   ?= $(shell nproc)
 OUT    := out
 CMAKE_FLAGS := -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all setup native asan win64 assets test test-native test-asan test-win64 fuzz sim experiment bench demo dist clean
+.PHONY: all setup native asan win64 web assets test test-native test-asan test-win64 test-web fuzz sim \
+  experiment bench bench-web demo dist clean
 
 all: native win64
 
@@ -31,13 +33,20 @@ win64: setup
 	cmake -S . -B $(WIN) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 	cmake --build $(WIN) -j $(JOBS)
 
+# WebAssembly with emscripten: shoalsim for node (build/web/shoalsim.js).
+# Its tests compare it with the native build's shoalsim.
+web: setup
+	cmake -S . -B $(WEB) -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake -DSHOALGEN_NATIVE_SHOALSIM=$(CURDIR)/$(NATIVE)/bin/shoalsim
+	cmake --build $(WEB) -j $(JOBS)
+
 # The demonstration's models and textures, written by the native makeassets
 # into the Windows build's run folder (the native build also writes them to
 # build/native/assets for its tests).
 assets: native
 	$(NATIVE)/bin/makeassets $(WIN)/run
 
-test: test-native test-asan test-win64
+test: test-native test-asan test-win64 test-web
 
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
@@ -62,6 +71,9 @@ fuzz: asan
 test-win64: win64 assets
 	./scripts/with-wine $(WIN)/wineprefix sh -c 'cd $(WIN) && ctest --output-on-failure -j $(JOBS)'
 
+test-web: web native
+	cd $(WEB) && ctest --output-on-failure -j $(JOBS)
+
 sim: native
 	@mkdir -p $(OUT)/sim
 	cd $(OUT)/sim && ../../$(NATIVE)/bin/shoalsim --frames 20000 --trace-every 50 \
@@ -82,6 +94,10 @@ experiment: native
 bench: native
 	$(NATIVE)/bin/behave_bench
 	$(NATIVE)/bin/readers_bench
+
+# shoalsim per frame, native and WebAssembly, at 1x, 10x and 100x minimums.
+bench-web: native web
+	./benchmarks/web-shoalsim $(NATIVE)/bin/shoalsim $(WEB)/shoalsim.js
 
 # The demonstration on the user's display; without one, a driven run on a
 # virtual display that leaves screenshots in out/demo/.

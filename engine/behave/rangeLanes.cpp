@@ -6,12 +6,24 @@
 #include <array>
 #include <cmath>
 
+// The 256-bit forms exist only on x86 processors; WebAssembly's SIMD lanes,
+// to which the 128-bit forms compile, have no wider kind.
+#if defined(__x86_64__) || defined(__i386__)
+#define SHOALGEN_WIDE_LANES 1
+#else
+#define SHOALGEN_WIDE_LANES 0
+#endif
+
 namespace {
 bool allowWide = true;
 
 bool HasWideLanes() {
+#if SHOALGEN_WIDE_LANES
   static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
   return has;
+#else
+  return false;
+#endif
 }
 
 // The scalar test, for the members left over after the full groups.
@@ -72,20 +84,6 @@ inline size_t Keep4(int mask, const uint32_t* values, uint32_t* out) {
   }
   return kept;
 }
-
-// For each mask of eight lanes, the lanes set, in order, then zeros: the
-// permutation that moves the kept values to the front.
-using Gathers = std::array<std::array<uint32_t, 8>, 256>;
-constexpr Gathers MakeGathers() {
-  Gathers table{};
-  for (int mask = 0; mask < 256; ++mask) {
-    int kept = 0;
-    for (int lane = 0; lane < 8; ++lane)
-      if ((mask >> lane) & 1) table[mask][kept++] = static_cast<uint32_t>(lane);
-  }
-  return table;
-}
-constexpr Gathers kGathers = MakeGathers();
 
 // The sums as they run, in registers.
 struct Running {
@@ -244,6 +242,7 @@ void ThreatNarrow(const float (*fish)[kFishLanes], const float* x, const float* 
 // before any 128-bit code runs: SSE instructions after 256-bit ones with
 // dirty upper halves run several times slower. The compiler does not always
 // clear them before a call.
+#if SHOALGEN_WIDE_LANES
 #define WIDE __attribute__((target("avx2,popcnt")))
 
 WIDE inline __m256 InRangeMask8(__m256 cx, __m256 cy, __m256 cz, __m256 ownSize, __m256 k, __m256 x, __m256 y,
@@ -268,6 +267,20 @@ WIDE inline int InRange8(__m256 cx, __m256 cy, __m256 cz, __m256 ownSize, __m256
                          __m256 memberSize) {
   return _mm256_movemask_ps(InRangeMask8(cx, cy, cz, ownSize, k, x, y, z, memberSize));
 }
+
+// For each mask of eight lanes, the lanes set, in order, then zeros: the
+// permutation that moves the kept values to the front.
+using Gathers = std::array<std::array<uint32_t, 8>, 256>;
+constexpr Gathers MakeGathers() {
+  Gathers table{};
+  for (int mask = 0; mask < 256; ++mask) {
+    int kept = 0;
+    for (int lane = 0; lane < 8; ++lane)
+      if ((mask >> lane) & 1) table[mask][kept++] = static_cast<uint32_t>(lane);
+  }
+  return table;
+}
+constexpr Gathers kGathers = MakeGathers();
 
 // Keep4 for eight lanes, by one permutation.
 WIDE inline size_t Keep8(int mask, __m256i values, uint32_t* out) {
@@ -390,6 +403,7 @@ WIDE void ThreatWide(const float (*fish)[kFishLanes], const float* x, const floa
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(counts), passed);
 }
 #undef WIDE
+#endif
 }  // namespace
 
 bool WideLanes() { return allowWide && HasWideLanes(); }
@@ -411,24 +425,30 @@ void AddListed(const float* records, const uint32_t* listed, size_t count, Schoo
 void AddListedInRange(const float* records, const uint32_t* listed, size_t count, float size, float factor,
                       SchoolSums* sums) {
   Running running = Load(*sums);
+#if SHOALGEN_WIDE_LANES
   if (WideLanes())
     AddInRangeWide(records, listed, count, size, factor, &running);
   else
+#endif
     AddInRangeNarrow(records, listed, count, size, factor, &running);
   Store(running, sums);
 }
 
 size_t SweptInRange(const float* x, const float* y, const float* z, const float* memberSize, const uint32_t* slot,
                     size_t count, const Vec3& centre, float size, float factor, uint32_t self, uint32_t* found) {
+#if SHOALGEN_WIDE_LANES
   if (WideLanes()) return SweptWide(x, y, z, memberSize, slot, count, centre, size, factor, self, found);
+#endif
   return SweptNarrow(x, y, z, memberSize, slot, count, centre, size, factor, self, found, 0);
 }
 
 void SweepRange(const float* x, const float* y, const float* z, const float* memberSize, size_t count,
                 const Vec3& centre, float size, float factor, uint8_t* passed) {
+#if SHOALGEN_WIDE_LANES
   if (WideLanes())
     SweepWide(x, y, z, memberSize, count, centre, size, factor, passed);
   else
+#endif
     SweepLoop(x, y, z, memberSize, count, centre, size, factor, passed);
 }
 
@@ -438,8 +458,10 @@ void ThreatLanes(const float (*fish)[kFishLanes], const float* x, const float* y
   // A lane adds +0 where its test fails, which leaves its sum as it is: a
   // sum that starts at +0 never becomes -0 (only -0 + -0 gives that), so
   // the sums are the scan's. Unused lanes are not numbers and never pass.
+#if SHOALGEN_WIDE_LANES
   if (WideLanes())
     ThreatWide(fish, x, y, z, memberSize, listed, count, factor, away, counts);
   else
+#endif
     ThreatNarrow(fish, x, y, z, memberSize, listed, count, factor, away, counts);
 }

@@ -58,15 +58,9 @@ bool OpenView(DibLoad& load, const void* fileName, bool wide) {
 // Converts the mapped bitmap; null after showing the reason.
 RgbImage* Convert(DibLoad& load) {
   DibLayout layout;
-  switch (ReadDibLayout(load.view, load.size, &layout)) {
-    case DIB_OK:
-      break;
-    case DIB_UNKNOWN_FORMAT:
-      ShowDibError("Unknown DIB file format.");
-      return nullptr;
-    case DIB_CORRUPT:
-      ShowDibError("Image file conversion error.");
-      return nullptr;
+  if (const char* refusal = DibRefusal(ReadDibLayout(load.view, load.size, &layout))) {
+    ShowDibError(refusal);
+    return nullptr;
   }
 
   load.source = static_cast<BITMAPINFO*>(LocalAlloc(LMEM_FIXED, DibSourceInfoSize(layout)));
@@ -144,12 +138,4 @@ RgbImage* LoadDibImage(const void* fileName, bool wide) {
     return nullptr;
   }
   return Convert(load);
-}
-
-RgbImage* LoadDibImageA(const char* fileName) { return LoadDibImage(fileName, false); }
-
-void FreeRgbImage(RgbImage* image) {
-  if (!image) return;
-  std::free(image->pixels);
-  std::free(image);
 }

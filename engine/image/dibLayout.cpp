@@ -138,6 +138,18 @@ DibCheck ReadDibLayout(const uint8_t* data, size_t size, DibLayout* layout) {
   return DIB_OK;
 }
 
+const char* DibRefusal(DibCheck check) {
+  switch (check) {
+    case DIB_OK:
+      return nullptr;
+    case DIB_UNKNOWN_FORMAT:
+      return "Unknown DIB file format.";
+    case DIB_CORRUPT:
+      break;
+  }
+  return "Image file conversion error.";
+}
+
 size_t DibSourceInfoSize(const DibLayout& layout) {
   return kDibInfoHeaderSize + 4 * (layout.maskCount + layout.colourCount);
 }

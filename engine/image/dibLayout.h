@@ -56,6 +56,9 @@ uint16_t DibColourCount(const uint8_t* header);
 // and checks that each lies inside it.
 DibCheck ReadDibLayout(const uint8_t* data, size_t size, DibLayout* layout);
 
+// The loaders' message for a layout they refuse; null for DIB_OK.
+const char* DibRefusal(DibCheck check);
+
 // Bytes of the bitmap description for GDI: a 40-byte info header, the masks
 // and the colour table in 4-byte entries.
 size_t DibSourceInfoSize(const DibLayout& layout);
