@@ -10,7 +10,7 @@ JOBS   ?= $(shell nproc)
 OUT    := out
 CMAKE_FLAGS := -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all setup native asan win64 assets test test-native test-asan test-win64 fuzz sim bench demo dist clean
+.PHONY: all setup native asan win64 assets test test-native test-asan test-win64 fuzz sim bench bench-draw demo dist clean
 
 all: native win64
 
@@ -69,6 +69,12 @@ sim: native
 
 bench: native
 	$(NATIVE)/bin/behave_bench
+
+# Frames per second of both renderers at 1x, 10x and 100x the default
+# minimums, windowed 1024 x 768 on a virtual display, with screenshots in
+# build/win64/artefacts/ (scripts/bench-draw tells how to compare two builds).
+bench-draw: win64 assets
+	./scripts/bench-draw
 
 # The demonstration on the user's display; without one, a driven run on a
 # virtual display that leaves screenshots in out/demo/.
