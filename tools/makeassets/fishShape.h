@@ -42,7 +42,7 @@ struct TailDesign {
 // line, -pi/2 the bottom line); each tip lies height(t) x `size` from its
 // root along `direction`. A paired fin is mirrored to the other side.
 struct FinDesign {
-  std::string name;  // the mesh object's name
+  std::string name;  // which fin it is
   float start, end, around;
   Vec3 direction;
   Curve height;
@@ -87,7 +87,7 @@ struct SidePoint {
 
 class FishShape {
  public:
-  static constexpr int kTailRays = 16, kFinRays = 12;
+  static constexpr int kTailRays = 8, kFinRays = 6;
 
   explicit FishShape(const FishDesign& design);
 

@@ -6,7 +6,9 @@ namespace {
 constexpr float kPi = 3.14159265358979f;
 constexpr float kTankHalfWidth = 20.0f, kTankHeight = 40.0f;
 constexpr float kFoodRadius = 100.0f;
-constexpr int kFoodSegments = 16, kFoodStacks = 10;
+// A flake a few pixels across: twelve segments (the poles and the equator's
+// quarter points among the vertices) and six stacks are round enough.
+constexpr int kFoodSegments = 12, kFoodStacks = 6;
 }  // namespace
 
 Model MakeTankModel() {
