@@ -5,12 +5,10 @@
 
 namespace {
 constexpr float kPi = 3.14159265358979f;
-// Even the shark, the largest fish, is a few hundred pixels long only when
-// it swims right past the eye: 16 sections along it keep its outline smooth,
-// and 8 around it (a vertex on the back and one on the belly line) its body
-// round.
-constexpr int kStations = 16;  // cross-sections from snout to tail base
-constexpr int kAround = 8;     // vertices around each cross-section
+// Vertices around each cross-section: a fish is a few hundred pixels long
+// only when it swims right past the eye, and 8 (one on the back line, one on
+// the belly line) keep even the shark's body round.
+constexpr int kAround = 8;
 
 MeshObject MakeBody(const FishShape& shape) {
   MeshObject body("Fish");
@@ -19,9 +17,10 @@ MeshObject MakeBody(const FishShape& shape) {
   const BodySection snout = shape.Section(0);
   const uint16_t tip = add(Vec3(snout.x, 0, snout.centreZ));
   std::vector<uint16_t> previous;
-  for (int k = 1; k <= kStations; ++k) {
+  const int sections = shape.Sections();
+  for (int k = 1; k <= sections; ++k) {
     // Sections crowd toward both ends, where the outline bends fastest.
-    const float s = 0.5f * (1 - std::cos(kPi * k / kStations));
+    const float s = 0.5f * (1 - std::cos(kPi * k / sections));
     const BodySection c = shape.Section(s);
     std::vector<uint16_t> ring;
     for (int j = 0; j < kAround; ++j) {
