@@ -12,7 +12,7 @@ OUT    := out
 CMAKE_FLAGS := -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 .PHONY: all setup native asan win64 web assets test test-native test-asan test-win64 test-web fuzz sim \
-  experiment bench bench-web demo dist clean
+  experiment bench bench-web bench-draw demo dist clean
 
 all: native win64
 
@@ -98,6 +98,12 @@ bench: native
 # shoalsim per frame, native and WebAssembly, at 1x, 10x and 100x minimums.
 bench-web: native web
 	./benchmarks/web-shoalsim $(NATIVE)/bin/shoalsim $(WEB)/shoalsim.js
+
+# Frames per second of both renderers at 1x, 10x and 100x the default
+# minimums, windowed 1024 x 768 on a virtual display, with screenshots in
+# build/win64/artefacts/ (scripts/bench-draw tells how to compare two builds).
+bench-draw: win64 assets
+	./scripts/bench-draw
 
 # The demonstration on the user's display; without one, a driven run on a
 # virtual display that leaves screenshots in out/demo/.

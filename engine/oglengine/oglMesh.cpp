@@ -31,13 +31,23 @@ OpenGLMesh::OpenGLMesh()
       indicesSet(false),
       interleaved(nullptr),
       format(0),
-      stride(0) {
+      stride(0),
+      drawList(0),
+      listContext(nullptr),
+      drawnUnchanged(false) {
   std::memcpy(world, kIdentity, sizeof world);
 }
 
 OpenGLMesh::~OpenGLMesh() { FreeArrays(); }
 
+void OpenGLMesh::DropDrawList() {
+  if (drawList && wglGetCurrentContext() == listContext) glDeleteLists(drawList, 1);
+  drawList = 0;
+  drawnUnchanged = false;
+}
+
 void OpenGLMesh::FreeArrays() {
+  DropDrawList();
   std::free(positions);
   std::free(normals);
   std::free(colours);
@@ -140,6 +150,7 @@ void OpenGLMesh::Init(MeshDesc desc) {
 
 void OpenGLMesh::BuildMeshData() {
   LogScope scope("OpenGLMesh::BuildMeshData");
+  DropDrawList();
   if (indexCount == 0 || !interleaved) return;
   // Packing waits until every component the format needs has been given.
   if (!positions || (texChannels[0] && !texCoords[0]) || (hasDiffuse && !colours) ||
@@ -216,6 +227,7 @@ void OpenGLMesh::SetIndices(const int* values) {
   }
   for (int32_t i = 0; i < indexCount; ++i) indices[i] = static_cast<GLuint>(values[i]);
   indicesSet = true;
+  DropDrawList();
 }
 
 void OpenGLMesh::SetTextureCoords(const float* uv, int channel) {
@@ -262,6 +274,27 @@ void OpenGLMesh::Render() {
   for (int stage = 0; stage < kTextureStages; ++stage)
     if (textures[stage]) textures[stage]->Apply(stage, TOP_MODULATE, ADDRESS_WRAP);
 
+  const HGLRC context = wglGetCurrentContext();
+  if (drawList && context == listContext) {
+    glCallList(drawList);
+  } else {
+    GLuint recording = 0;
+    if (drawnUnchanged && !drawList) {
+      recording = glGenLists(1);
+      if (recording) glNewList(recording, GL_COMPILE_AND_EXECUTE);
+    }
+    DrawArrays();
+    if (recording) {
+      glEndList();
+      drawList = recording;
+      listContext = context;
+    }
+    drawnUnchanged = true;
+  }
+  glPopMatrix();
+}
+
+void OpenGLMesh::DrawArrays() {
   if (indexCount != 0) {
     if (interleaved && indicesSet) {
       glInterleavedArrays(format, 0, interleaved);
@@ -283,5 +316,4 @@ void OpenGLMesh::Render() {
     }
     glEnd();
   }
-  glPopMatrix();
 }

@@ -10,6 +10,13 @@
 // indexed mesh also keeps them packed in one interleaved array that is drawn
 // with glDrawElements, while a mesh without indices is drawn in immediate
 // mode. The mesh owns its arrays.
+//
+// Client arrays are copied to the driver at every draw, and immediate mode
+// costs a call per vertex: a mesh drawn a second time with unchanged data
+// records its draw in a display list, which the driver keeps, and replays
+// that from then on. Any setter drops the list, so meshes animated frame by
+// frame go on drawing directly. A list belongs to the rendering context it
+// was recorded in; in any other the mesh draws directly.
 class OpenGLMesh : public Mesh {
  public:
   OpenGLMesh();
@@ -42,6 +49,9 @@ class OpenGLMesh : public Mesh {
  private:
   void BuildMeshData();
   void FreeArrays();
+  void DrawArrays();
+  // The vertex data changed: the recorded draw no longer holds.
+  void DropDrawList();
 
   GLenum mode;
   float* positions;
@@ -55,4 +65,7 @@ class OpenGLMesh : public Mesh {
   GLenum format;
   int stride;  // floats
   float world[16];  // column-major; 12 to 14 the translation
+  GLuint drawList;     // 0: none recorded
+  HGLRC listContext;    // where drawList lives
+  bool drawnUnchanged;  // drawn since the data last changed
 };

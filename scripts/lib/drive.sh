@@ -38,13 +38,15 @@ wait_exit() {
 }
 
 # In the settings dialog: picks the renderer (opengl or direct3d) with a click
-# on its radio button and clears "FullScreen" from the keyboard (the click
-# moves the focus to the radio button, from which one Tab reaches the check
-# box).
+# on its radio button, clears "FullScreen" from the keyboard (the click moves
+# the focus to the radio button, from which one Tab reaches the check box) and
+# optionally types the four minimums (food, fish 1, 2, 3: each following Tab
+# reaches the next field with its text selected).
 # Without a window manager the X window is the dialog's client area, where a
 # dialog unit of the 8-point font is 1.5 pixels.
 choose_windowed() {
   local dialog="$1" renderer="$2"
+  shift 2
   if [ "$renderer" = opengl ]; then
     xdotool mousemove --window "$dialog" 140 20 click 1 2>/dev/null   # "OpenGL"
   else
@@ -53,11 +55,15 @@ choose_windowed() {
   sleep 0.3
   xdotool key --window "$dialog" Tab space 2>/dev/null
   sleep 0.3
+  for value in "$@"; do
+    xdotool key --window "$dialog" Tab 2>/dev/null
+    xdotool type --window "$dialog" "$value" 2>/dev/null
+  done
 }
 
-# choose_windowed, then Return for OK.
+# choose_windowed with the same arguments, then Return for OK.
 answer_dialog() {
-  choose_windowed "$1" "$2"
+  choose_windowed "$@"
   xdotool key --window "$1" Return 2>/dev/null
 }
 

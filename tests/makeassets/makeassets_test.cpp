@@ -84,10 +84,37 @@ Extent ExtentOf(const File3ds& file) {
   return e;
 }
 
-const Mesh3ds* MeshNamed(const File3ds& file, const std::string& name) {
-  for (const Mesh3ds& m : file.meshes)
-    if (m.name == name) return &m;
-  return nullptr;
+// A fish is one mesh object, one draw, made of pieces that share no vertex:
+// the body, the tail, then the further fins as designed (a paired fin gives
+// two pieces). Returns them in that order, each with its own vertices.
+std::vector<Mesh3ds> Pieces(const File3ds& file) {
+  const Mesh3ds& mesh = file.meshes.at(0);
+  std::vector<size_t> root(mesh.positions.size());
+  for (size_t i = 0; i < root.size(); ++i) root[i] = i;
+  auto find = [&](size_t i) {
+    while (root[i] != i) i = root[i] = root[root[i]];
+    return i;
+  };
+  for (const auto& f : mesh.faces)
+    for (int k = 1; k < 3; ++k) {
+      const size_t a = find(f[0]), b = find(f[k]);
+      root[std::max(a, b)] = std::min(a, b);  // a piece is named by its first vertex
+    }
+  std::map<size_t, Mesh3ds> pieces;
+  std::vector<size_t> renumbered(root.size());
+  for (size_t i = 0; i < root.size(); ++i) {
+    Mesh3ds& piece = pieces[find(i)];
+    renumbered[i] = piece.positions.size();
+    piece.positions.push_back(mesh.positions[i]);
+    piece.uvs.push_back(mesh.uvs[i]);
+  }
+  for (const auto& f : mesh.faces)
+    pieces[find(f[0])].faces.push_back({static_cast<uint16_t>(renumbered[f[0]]),
+                                        static_cast<uint16_t>(renumbered[f[1]]),
+                                        static_cast<uint16_t>(renumbered[f[2]])});
+  std::vector<Mesh3ds> ordered;
+  for (auto& [first, piece] : pieces) ordered.push_back(std::move(piece));
+  return ordered;
 }
 
 Point Centroid(const Mesh3ds& mesh) {
@@ -195,18 +222,19 @@ TEST_F(AssetsTest, FishHaveTheirLengthsAndShapesAtTheirDrawnScales) {
   struct Species {
     const char* file;
     float scale, length;
-    std::vector<std::string> parts;
+    size_t pieces;  // body, tail, fins; a paired fin counts twice
   };
   const Species species[] = {
-      {"NeonTetra0.3ds", 1.0f, 0.3f, {"Body", "Tail", "Dorsal", "Anal"}},
-      {"Angel0.3ds", 1.2f, 0.5f, {"Body", "Tail", "Dorsal", "Anal", "Ventral"}},
-      {"Mezirozame0.3ds", 5.5f, 1.2f, {"Body", "Tail", "Dorsal", "Pectoral"}},
+      {"NeonTetra0.3ds", 1.0f, 0.3f, 7},  // dorsal, anal, adipose, two pectorals
+      {"Angel0.3ds", 1.2f, 0.5f, 6},      // dorsal, anal, two ventrals
+      {"Mezirozame0.3ds", 5.5f, 1.2f, 7},  // two dorsals, anal, two pectorals
   };
   std::vector<float> heightToLength;
   for (const Species& s : species) {
     SCOPED_TRACE(s.file);
     const File3ds fish = Model(s.file);
-    for (const std::string& part : s.parts) EXPECT_NE(MeshNamed(fish, part), nullptr) << part;
+    ASSERT_EQ(fish.meshes.size(), 1u);
+    EXPECT_EQ(Pieces(fish).size(), s.pieces);
     const Extent e = ExtentOf(fish);
     EXPECT_NEAR((e.max[0] - e.min[0]) * s.scale, s.length, 0.01f * s.length);
     EXPECT_NEAR(e.max[0] + e.min[0], 0.0f, 1e-4f);  // centred along its length
@@ -225,10 +253,11 @@ TEST_F(AssetsTest, FishSwimNoseFirstWithTheirBacksUp) {
   for (const char* name : {"NeonTetra0.3ds", "Angel0.3ds", "Mezirozame0.3ds"}) {
     SCOPED_TRACE(name);
     const File3ds fish = Model(name);
-    const Mesh3ds* body = MeshNamed(fish, "Body");
-    const Mesh3ds* tail = MeshNamed(fish, "Tail");
-    const Mesh3ds* dorsal = MeshNamed(fish, "Dorsal");
-    ASSERT_TRUE(body && tail && dorsal);
+    const std::vector<Mesh3ds> pieces = Pieces(fish);
+    ASSERT_GE(pieces.size(), 3u);
+    const Mesh3ds* body = &pieces[0];
+    const Mesh3ds* tail = &pieces[1];
+    const Mesh3ds* dorsal = &pieces[2];
     const Extent e = ExtentOf(fish);
     // The snout is the frontmost point on -x, the tail fin's tips the rearmost.
     const Point nose = *std::min_element(body->positions.begin(), body->positions.end(),
@@ -324,7 +353,7 @@ TEST_F(AssetsTest, SkinsLieOnTheirModelsTheRightWayUp) {
   // darker back than belly.
   const File3ds tetra = Model("NeonTetra0.3ds");
   const Bitmap tetraSkin = Texture("neontet.bmp");
-  const auto [back, belly] = backAndBelly(*MeshNamed(tetra, "Body"), 0.6f);
+  const auto [back, belly] = backAndBelly(Pieces(tetra).at(0), 0.6f);
   EXPECT_LT(Brightness(tetraSkin.AtUv(back[0], back[1])), Brightness(tetraSkin.AtUv(belly[0], belly[1])));
   int reddest = -1, bluest = -1, redScore = -1, blueScore = -1;
   for (int step = 0; step <= 40; ++step) {
@@ -340,14 +369,14 @@ TEST_F(AssetsTest, SkinsLieOnTheirModelsTheRightWayUp) {
   // The shark: grey back, white belly.
   const File3ds shark = Model("Mezirozame0.3ds");
   const Bitmap sharkSkin = Texture("MeziroT.bmp");
-  const auto [sharkBack, sharkBelly] = backAndBelly(*MeshNamed(shark, "Body"), 0.4f);
+  const auto [sharkBack, sharkBelly] = backAndBelly(Pieces(shark).at(0), 0.4f);
   EXPECT_LT(Brightness(sharkSkin.AtUv(sharkBack[0], sharkBack[1])) + 150,
             Brightness(sharkSkin.AtUv(sharkBelly[0], sharkBelly[1])));
 
   // The angelfish: dark bars across a silver flank.
   const File3ds angel = Model("Angel0.3ds");
   const Bitmap angelSkin = Texture("AngelT.bmp");
-  const auto [angelBack, angelBelly] = backAndBelly(*MeshNamed(angel, "Body"), 0.5f);
+  const auto [angelBack, angelBelly] = backAndBelly(Pieces(angel).at(0), 0.5f);
   const float mid = (angelBack[1] + angelBelly[1]) / 2;
   int bars = 0;
   bool dark = false;

@@ -123,6 +123,31 @@ TEST(OpenGLMesh, IndicesOutsideTheVerticesAreRefused) {
   EXPECT_TRUE(Near(ReadPixel(32, 32), {255, 255, 255}));
 }
 
+TEST(OpenGLMesh, RepeatedDrawsFollowEveryChange) {
+  // From its second unchanged draw on, a mesh replays what it recorded; any
+  // setter must bring the change to the picture, in both drawing paths.
+  for (const bool indexed : {true, false}) {
+    SCOPED_TRACE(indexed ? "indexed" : "immediate");
+    auto quad = MakeQuad(indexed, Colour(0, 1, 0, 1));
+    for (int draw = 0; draw < 3; ++draw) {
+      GlTestContext::Fresh();
+      quad->Render();
+      EXPECT_TRUE(Near(ReadPixel(48, 32), {0, 255, 0})) << "draw " << draw;
+    }
+    const float leftHalf[] = {-1, -1, 0, 0, -1, 0, 0, 1, 0, -1, 1, 0};
+    const Colour red[] = {Colour(1, 0, 0, 1), Colour(1, 0, 0, 1), Colour(1, 0, 0, 1),
+                          Colour(1, 0, 0, 1)};
+    quad->SetVertices(leftHalf);
+    quad->SetDiffuse(red);
+    for (int draw = 0; draw < 3; ++draw) {
+      GlTestContext::Fresh();
+      quad->Render();
+      EXPECT_TRUE(Near(ReadPixel(16, 32), {255, 0, 0})) << "draw " << draw;
+      EXPECT_TRUE(Near(ReadPixel(48, 32), {0, 0, 0})) << "draw " << draw;
+    }
+  }
+}
+
 TEST(OpenGLMesh, ImmediateModeStripDraws) {
   OpenGLMesh strip;
   MeshDesc desc = Desc(PRIM_TRIANGLESTRIP, 4, 0);

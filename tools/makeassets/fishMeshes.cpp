@@ -5,19 +5,22 @@
 
 namespace {
 constexpr float kPi = 3.14159265358979f;
-constexpr int kStations = 24;  // cross-sections from snout to tail base
-constexpr int kAround = 16;    // vertices around each cross-section
+// Vertices around each cross-section: a fish is a few hundred pixels long
+// only when it swims right past the eye, and 8 (one on the back line, one on
+// the belly line) keep even the shark's body round.
+constexpr int kAround = 8;
 
 MeshObject MakeBody(const FishShape& shape) {
-  MeshObject body("Body");
+  MeshObject body("Fish");
   auto add = [&](const Vec3& p) { return body.AddVertex(p, shape.Uv(p)); };
 
   const BodySection snout = shape.Section(0);
   const uint16_t tip = add(Vec3(snout.x, 0, snout.centreZ));
   std::vector<uint16_t> previous;
-  for (int k = 1; k <= kStations; ++k) {
+  const int sections = shape.Sections();
+  for (int k = 1; k <= sections; ++k) {
     // Sections crowd toward both ends, where the outline bends fastest.
-    const float s = 0.5f * (1 - std::cos(kPi * k / kStations));
+    const float s = 0.5f * (1 - std::cos(kPi * k / sections));
     const BodySection c = shape.Section(s);
     std::vector<uint16_t> ring;
     for (int j = 0; j < kAround; ++j) {
@@ -67,7 +70,7 @@ MeshObject MakeFin(const FishShape& shape, const FinStrip& fin) {
 
 Model MakeFishModel(const FishShape& shape, const std::string& material,
                     const std::string& textureFile) {
-  Model model{{MakeBody(shape)}, material, textureFile};
-  for (const FinStrip& fin : shape.Fins()) model.objects.push_back(MakeFin(shape, fin));
-  return model;
+  MeshObject fish = MakeBody(shape);
+  for (const FinStrip& fin : shape.Fins()) fish.Append(MakeFin(shape, fin));
+  return Model{{fish}, material, textureFile};
 }

@@ -5,8 +5,9 @@
 #include "makeassets/fishShape.h"
 #include "makeassets/mesh.h"
 
-// The fish as a 3DS model: the objects "Body", "Tail" and one per further
-// fin, textured by a side projection: (u, v) is a vertex's place in the side
+// The fish as a 3DS model of one object, "Fish": the body first, then the
+// tail and the further fins, each a separate piece of it, textured by a side
+// projection: (u, v) is a vertex's place in the side
 // view (FishShape::Uv), so the skin is painted as a picture of the fish's
 // flank, nose to the left and back up, and both flanks show it. Paired fins
 // map to their own band below the picture (FishShape::FinUv).

@@ -60,7 +60,7 @@ float Curve::At(float t) const {
   return points.back().second;
 }
 
-FishShape::FishShape(const FishDesign& design) : body_(design.body) {
+FishShape::FishShape(const FishDesign& design) : body_(design.body), sections_(design.sections) {
   // The tail: rays fanned from the tail base, the lowest first.
   const BodySection base = DesignSection(1);
   FinStrip tail{"Tail", {}, {}, false};

@@ -42,7 +42,7 @@ struct TailDesign {
 // line, -pi/2 the bottom line); each tip lies height(t) x `size` from its
 // root along `direction`. A paired fin is mirrored to the other side.
 struct FinDesign {
-  std::string name;  // the mesh object's name
+  std::string name;  // which fin it is
   float start, end, around;
   Vec3 direction;
   Curve height;
@@ -53,6 +53,9 @@ struct FinDesign {
 struct FishDesign {
   float tankLength;  // nose to tail tip in tank units, as drawn
   float drawnScale;  // the scale the frame step draws an adult with
+  // Cross-sections of the body mesh: the larger the fish is drawn, the more
+  // it needs for a smooth outline.
+  int sections = 16;
   BodyDesign body;
   TailDesign tail;
   std::vector<FinDesign> fins;
@@ -87,12 +90,13 @@ struct SidePoint {
 
 class FishShape {
  public:
-  static constexpr int kTailRays = 16, kFinRays = 12;
+  static constexpr int kTailRays = 8, kFinRays = 6;
 
   explicit FishShape(const FishDesign& design);
 
   BodySection Section(float s) const;  // in model units
   const std::vector<FinStrip>& Fins() const { return fins_; }  // the tail first
+  int Sections() const { return sections_; }
 
   // The texture covers the side view's box with a margin, so no vertex
   // samples the texture's wrapped edge: (u, v) is a point's place in it.
@@ -112,6 +116,7 @@ class FishShape {
   BodyDesign body_;
   float scale_ = 1, shiftX_ = 0;
   std::vector<FinStrip> fins_;
+  int sections_;
   float boxX0_, boxX1_, boxZ0_, boxZ1_;
   float bandTop_, bandBottom_;  // the paired fins' band
 };

@@ -15,3 +15,11 @@ void MeshObject::AddQuad(uint16_t a, uint16_t b, uint16_t c, uint16_t d) {
   AddTriangle(a, b, c);
   AddTriangle(a, c, d);
 }
+
+void MeshObject::Append(const MeshObject& other) {
+  const uint16_t base = static_cast<uint16_t>(positions.size());
+  for (size_t i = 0; i < other.positions.size(); ++i) AddVertex(other.positions[i], other.uvs[i]);
+  for (const Face& f : other.faces)
+    AddTriangle(static_cast<uint16_t>(base + f.a), static_cast<uint16_t>(base + f.b),
+                static_cast<uint16_t>(base + f.c));
+}

@@ -23,6 +23,9 @@ struct MeshObject {
   void AddTriangle(uint16_t a, uint16_t b, uint16_t c) { faces.push_back({a, b, c}); }
   // Two triangles a-b-c and a-c-d.
   void AddQuad(uint16_t a, uint16_t b, uint16_t c, uint16_t d);
+  // Adds another object's vertices and faces after this one's: one object
+  // is one draw for the renderers.
+  void Append(const MeshObject& other);
 };
 
 // What one 3DS file holds: its mesh objects and the one material they use,

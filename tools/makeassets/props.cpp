@@ -6,7 +6,10 @@ namespace {
 constexpr float kPi = 3.14159265358979f;
 constexpr float kTankHalfWidth = 20.0f, kTankHeight = 40.0f;
 constexpr float kFoodRadius = 100.0f;
-constexpr int kFoodSegments = 16, kFoodStacks = 10;
+// A flake is a few pixels across, and a hundred only right in front of the
+// eye: sixteen segments and eight stacks (the poles and the equator's
+// quarter points among the vertices) keep its outline round there.
+constexpr int kFoodSegments = 16, kFoodStacks = 8;
 }  // namespace
 
 Model MakeTankModel() {
