@@ -43,7 +43,6 @@ DXMesh::DXMesh()
       format(0),
       stride(0),
       vertexBuffer(nullptr),
-      verticesChanged(false),
       indexBuffer(nullptr),
       indexFormat(D3DFMT_INDEX16),
       indicesValid(false),
@@ -62,8 +61,6 @@ void DXMesh::ReleaseBuffers() {
   vertexBuffer = nullptr;
   indexBuffer = nullptr;
   indicesValid = false;
-  vertexData.clear();
-  verticesChanged = false;
 }
 
 int DXMesh::TexCoordSets() const {
@@ -131,7 +128,6 @@ void DXMesh::Init(MeshDesc desc) {
                static_cast<unsigned long>(hr));
     return;
   }
-  vertexData.assign(static_cast<size_t>(vertexCount) * stride, 0);
   primitiveType = PrimitiveFor(primitive);
 
   if (indexCount != 0) {
@@ -158,57 +154,61 @@ void DXMesh::Init(MeshDesc desc) {
   SetStatus(E_OK);
 }
 
-void DXMesh::WriteVertexWords(const float* values, int offset, int words) {
-  if (!vertexBuffer) return;
-  for (int i = 0; i < vertexCount; ++i)
-    std::memcpy(&vertexData[static_cast<size_t>(i) * stride + offset * 4], values + i * words,
-                words * 4);
-  verticesChanged = true;
-}
-
-void DXMesh::WriteColours(const Colour* colours, int offset) {
-  if (!vertexBuffer) return;
-  for (int i = 0; i < vertexCount; ++i) {
-    Colour colour = colours[i];
-    colour.Pack();
-    std::memcpy(&vertexData[static_cast<size_t>(i) * stride + offset * 4], &colour.argb, 4);
-  }
-  verticesChanged = true;
-}
-
-bool DXMesh::UploadVertices() {
-  if (!verticesChanged) return true;
+BYTE* DXMesh::LockVertices(bool asResult) {
+  if (!vertexBuffer) return nullptr;
   BYTE* data = nullptr;
   const HRESULT hr = vertexBuffer->Lock(0, 0, &data, 0);
   if (FAILED(hr)) {
-    LOG_REPORT(this, E_ERROR, "Could not lock custom vertex buffer hr:0x%lx",
-               static_cast<unsigned long>(hr));
-    return false;
+    if (asResult)
+      LOG_REPORT(this, E_ERROR, "Could not lock custom vertex buffer hr:0x%lx",
+                 static_cast<unsigned long>(hr));
+    else
+      LOG_ERROR("Could not lock custom vertex buffer hr:0x%lx", static_cast<unsigned long>(hr));
+    return nullptr;
   }
-  std::memcpy(data, vertexData.data(), vertexData.size());
+  return data;
+}
+
+void DXMesh::WriteVertexWords(const float* values, int offset, int words,
+                              bool lockFailureAsResult) {
+  BYTE* data = LockVertices(lockFailureAsResult);
+  if (!data) return;
+  for (int i = 0; i < vertexCount; ++i)
+    std::memcpy(data + static_cast<size_t>(i) * stride + offset * 4, values + i * words, words * 4);
   vertexBuffer->Unlock();
-  verticesChanged = false;
-  return true;
+}
+
+void DXMesh::WriteColours(const Colour* colours, int offset) {
+  BYTE* data = LockVertices(true);
+  if (!data) return;
+  for (int i = 0; i < vertexCount; ++i) {
+    Colour colour = colours[i];
+    colour.Pack();
+    std::memcpy(data + static_cast<size_t>(i) * stride + offset * 4, &colour.argb, 4);
+  }
+  vertexBuffer->Unlock();
 }
 
 std::vector<float> DXMesh::ReadVertexWords(int offset, int words) const {
   std::vector<float> values;
-  if (!vertexBuffer) return values;
+  BYTE* data = nullptr;
+  if (!vertexBuffer || FAILED(vertexBuffer->Lock(0, 0, &data, D3DLOCK_READONLY))) return values;
   values.resize(static_cast<size_t>(vertexCount) * words);
   for (int i = 0; i < vertexCount; ++i)
     std::memcpy(&values[static_cast<size_t>(i) * words],
-                &vertexData[static_cast<size_t>(i) * stride + offset * 4], words * 4);
+                data + static_cast<size_t>(i) * stride + offset * 4, words * 4);
+  vertexBuffer->Unlock();
   return values;
 }
 
-void DXMesh::SetVertices(const float* xyz) { WriteVertexWords(xyz, 0, 3); }
+void DXMesh::SetVertices(const float* xyz) { WriteVertexWords(xyz, 0, 3, false); }
 
 void DXMesh::SetNormals(const float* xyz) {
   if (!hasNormals) {
     LOG_REPORT(this, E_ERROR, "No normals set in the vertex type!");
     return;
   }
-  WriteVertexWords(xyz, 3, 3);
+  WriteVertexWords(xyz, 3, 3, false);
 }
 
 void DXMesh::SetDiffuse(const Colour* colours) {
@@ -233,7 +233,7 @@ void DXMesh::SetTextureCoords(const float* uv, int channel) {
     LOG_REPORT(this, E_ERROR, "No texture coordinates set in the vertex type!");
     return;
   }
-  WriteVertexWords(uv, TexCoordOffset() + 2 * channel, 2);
+  WriteVertexWords(uv, TexCoordOffset() + 2 * channel, 2, true);
 }
 
 void DXMesh::SetIndices(const int* indices) {
@@ -296,7 +296,6 @@ void DXMesh::Render() {
   // A mesh whose Init or SetIndices failed has reported why and draws nothing.
   if (!vertexBuffer || (primitiveType == D3DPT_TRIANGLELIST && indexBuffer && !indicesValid))
     return;
-  if (!UploadVertices()) return;
 
   const bool sprites = primitive == PRIM_POINTSPRITE;
   if (sprites) {

@@ -46,19 +46,18 @@ class DXMesh : public Mesh {
   D3DFORMAT IndexFormat() const { return indexFormat; }
   // Reads back `words` floats of every vertex from word `offset` of it
   // (position at 0, normal at 3, texture set k at TexCoordWord(k)); empty
-  // when the mesh has no vertex buffer.
+  // when the buffer cannot be locked.
   std::vector<float> ReadVertexWords(int offset, int words) const;
   int TexCoordWord(int channel) const { return TexCoordOffset() + 2 * channel; }
 
  private:
   void ReleaseBuffers();
-  // Writes `words` floats a vertex from `values` at word `offset` of each,
-  // into the system-memory copy of the vertices.
-  void WriteVertexWords(const float* values, int offset, int words);
+  // Locks the whole vertex buffer; null (after the entry the caller names)
+  // when it cannot.
+  BYTE* LockVertices(bool asResult);
+  // Writes `words` floats a vertex from `values` at word `offset` of each.
+  void WriteVertexWords(const float* values, int offset, int words, bool lockFailureAsResult);
   void WriteColours(const Colour* colours, int offset);
-  // Copies the vertices into the vertex buffer if they changed since the
-  // last copy; false when the buffer cannot be locked.
-  bool UploadVertices();
   int ColourOffset() const;      // word of the diffuse colour
   int TexCoordOffset() const;    // word of texture set 0
   int TexCoordSets() const;
@@ -69,11 +68,6 @@ class DXMesh : public Mesh {
   DWORD format;
   UINT stride;
   IDirect3DVertexBuffer8* vertexBuffer;
-  // The vertices as the buffer is to hold them. Every lock of a buffer waits
-  // for the device, so each component written is kept here and the buffer is
-  // filled in one lock before it is drawn.
-  std::vector<BYTE> vertexData;
-  bool verticesChanged;
   IDirect3DIndexBuffer8* indexBuffer;
   D3DFORMAT indexFormat;
   bool indicesValid;
