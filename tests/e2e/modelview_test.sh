@@ -5,7 +5,9 @@
 # CASE: md2 (a real model with its skin in both renderers: the pictures
 # agree once the Direct3D one, whose view is left-handed, is mirrored), bsp
 # (the test level from LEVEL_FOLDER: each face shows its texture in both
-# renderers), refused (a file that is no model, and a wrong renderer name).
+# renderers), rock (a 3DS model without texture: lit, it shows shade, not a
+# flat silhouette), refused (a file that is no model, and a wrong renderer
+# name).
 set -u
 run="$1" work="$2" case="$3" level="${4:-}"
 . "$(dirname "$0")/../../scripts/lib/drive.sh"
@@ -63,6 +65,18 @@ case "$case" in
     [ "$model" -gt 5000 ] || fail "the OpenGL picture shows too little of the model"
     [ "$mirrored" -gt 5000 ] || fail "the Direct3D picture shows too little of the model"
     [ "${differ%.*}" -lt $((model / 10)) ] || fail "the pictures differ in $differ pixels"
+    ;;
+  rock)
+    cp /usr/share/assimp/models/3DS/fels.3ds "$work"/
+    for renderer in opengl direct3d; do
+      view "$renderer" fels.3ds
+      model=$(count "$work/$renderer.png" '(r - 32) ^ 2 + (g - 48) ^ 2 + (b - 64) ^ 2 > 300')
+      shaded=$(count "$work/$renderer.png" \
+               '(r - 32) ^ 2 + (g - 48) ^ 2 + (b - 64) ^ 2 > 300 && r + g + b < 675')
+      echo "$renderer: model $model pixels, $shaded of them shaded"
+      [ "$model" -gt 5000 ] || fail "$renderer: the picture shows too little of the rock"
+      [ "$shaded" -gt $((model / 10)) ] || fail "$renderer: the rock is a flat silhouette"
+    done
     ;;
   bsp)
     cp -r "$level"/* "$work"/

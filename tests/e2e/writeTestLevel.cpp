@@ -1,7 +1,11 @@
 // Writes a small Quake 3 level for the model viewer's end-to-end test: a
 // floor and two walls meeting in a corner, each with a texture of one
-// colour, and a face without vertices. Usage: writeTestLevel FOLDER
+// colour, and a face without vertices. Given a number of faces and of
+// textures, writes instead a large level for timing the viewer's load: a
+// floor of that many squares using 256 x 256 textures in turn, and eight
+// light maps. Usage: writeTestLevel FOLDER [FACES TEXTURES]
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,28 +22,73 @@ std::vector<uint8_t> SolidBitmap(uint8_t red, uint8_t green, uint8_t blue) {
   return BuildBmp(spec);
 }
 
+// A `size` x `size` bitmap of stripes in two colours, so that every mip
+// level differs from the one above it.
+std::vector<uint8_t> StripedBitmap(int size, int seed) {
+  BmpSpec spec;
+  spec.width = spec.height = size;
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) {
+      const uint8_t on = ((x + y + seed) / 4) % 2 ? 220 : 40;
+      spec.pixels.insert(spec.pixels.end(), {on, static_cast<uint8_t>(seed * 37), on});
+    }
+  return BuildBmp(spec);
+}
+
 // A square fan of four vertices from `corner` along the axes `a` and `b`.
-void AddSquare(TestBsp& level, const float corner[3], int a, int b, int texture) {
+void AddSquare(TestBsp& level, const float corner[3], int a, int b, int texture,
+               float side = 64.0f) {
   const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
   const int first = static_cast<int>(level.vertices.size());
   for (const auto& st : uv) {
     TestVertex vertex = {{corner[0], corner[1], corner[2], st[0], st[1], st[0], st[1], 0, 0, 1},
                          {255, 255, 255, 255}};
-    vertex.values[a] += 64.0f * st[0];
-    vertex.values[b] += 64.0f * st[1];
+    vertex.values[a] += side * st[0];
+    vertex.values[b] += side * st[1];
     level.vertices.push_back(vertex);
   }
   level.faces.push_back({texture, first, 4});
 }
+
+void WriteLargeLevel(const std::filesystem::path& folder, int faces, int textures) {
+  TestBsp level;
+  level.textures.clear();
+  level.vertices.clear();
+  level.faces.clear();
+  level.lightmapLength = 8 * kLightmapBytes;
+  for (int t = 0; t < textures; ++t) {
+    const std::string name = "textures/test/large" + std::to_string(t);
+    level.textures.push_back(name);
+    const std::vector<uint8_t> bitmap = StripedBitmap(256, t);
+    WriteAll((folder / (name + ".bmp")).string(), bitmap.data(), bitmap.size());
+  }
+  int row = 1;
+  while (row * row < faces) ++row;
+  for (int f = 0; f < faces; ++f) {
+    const float corner[3] = {4.0f * (f % row), 4.0f * (f / row), 0.0f};
+    AddSquare(level, corner, 0, 1, f % textures, 4.0f);
+  }
+  const Bytes bytes = level.Build();
+  WriteAll((folder / "level.bsp").string(), bytes.data(), bytes.size());
+}
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: writeTestLevel FOLDER\n");
+  if (argc != 2 && argc != 4) {
+    std::fprintf(stderr, "usage: writeTestLevel FOLDER [FACES TEXTURES]\n");
     return 2;
   }
   const std::filesystem::path folder = argv[1];
   std::filesystem::create_directories(folder / "textures" / "test");
+  if (argc == 4) {
+    const int faces = std::atoi(argv[2]), textures = std::atoi(argv[3]);
+    if (faces < 1 || textures < 1) {
+      std::fprintf(stderr, "writeTestLevel: FACES and TEXTURES must be positive\n");
+      return 2;
+    }
+    WriteLargeLevel(folder, faces, textures);
+    return 0;
+  }
   TestBsp level;
   level.textures = {"textures/test/floor", "textures/test/wall", "textures/test/side"};
   level.vertices.clear();

@@ -17,6 +17,7 @@
 #include "dxengine/dxModel.h"
 #include "dxengine/dxTexture.h"
 #include "modelview/modelPoints.h"
+#include "modelview/viewLight.h"
 #include "modelview/viewOrbit.h"
 #include "oglengine/oglEngine.h"
 #include "oglengine/oglModel.h"
@@ -120,18 +121,26 @@ void Load(BaseModel& model, ModelFormat format, const char* path) {
   }
 }
 
-void DrawFrame(Engine& engine, BaseModel& model, Texture* skin, const ViewProjection& projection,
+// How a frame is drawn beside the model itself.
+struct ViewStyle {
+  ViewProjection projection;
+  bool direct3d = false;
+  bool lit = false;  // with the headlight
+};
+
+void DrawFrame(Engine& engine, BaseModel& model, Texture* skin, const ViewStyle& style,
                const ModelPlacement& placement, const ViewOrbit& orbit, float time) {
   engine.ClearTarget(Colour(0.125f, 0.19f, 0.25f, 1.0f));
   engine.ClearDepth();
   engine.BeginScene();
   engine.SetCullMode(CULL_NONE);
-  engine.SetLighting(false);
+  engine.SetLighting(style.lit);
   engine.SetAlphaBlend(false);
   engine.SetDepthTest(true);
   engine.SetDepthWrite(true);
-  engine.SetPerspective(projection.fov, projection.aspect, 1.0f, 1000.0f);
+  engine.SetPerspective(style.projection.fov, style.projection.aspect, 1.0f, 1000.0f);
   engine.LookAt(orbit.Eye(), Vec3(0, 0, 0), placement.up);
+  if (style.lit) SetHeadlight(engine, style.direct3d, orbit.Eye());
   if (skin) skin->Apply(0, TOP_MODULATE, ADDRESS_WRAP);
   model.Animate(input.animation, time);
   engine.EndScene();
@@ -192,7 +201,12 @@ int main(int argc, char** argv) {
     skin->Init(skinPath.c_str(), false);
   }
 
-  const ViewProjection projection = ProjectionFor(options.direct3d);
+  ViewStyle style;
+  style.projection = ProjectionFor(options.direct3d);
+  style.direct3d = options.direct3d;
+  // Lit where the model shows no texture and its meshes have normals in
+  // both renderers: a 3DS model without a skin.
+  style.lit = (!skin || skin->status != E_OK) && format == ModelFormat::k3ds;
   DWORD last = timeGetTime();
   MSG message = {};
   while (message.message != WM_QUIT) {
@@ -208,7 +222,7 @@ int main(int argc, char** argv) {
       orbit.Turn(kTurnRate * static_cast<float>(step), 0.0f);
     }
     last = now;
-    DrawFrame(*engine, *model, skin.get(), projection, placement, orbit,
+    DrawFrame(*engine, *model, skin.get(), style, placement, orbit,
               AnimationTime(format, input.seconds));
   }
   skin.reset();
