@@ -88,7 +88,7 @@ TEST_F(ShoalsimTest, BadArgumentsGiveUsageAndWriteNothing) {
   const char* bad[] = {"--rules shoalgen3", "--scan grid", "--scan", "--frames -1", "--trace-every 0", "--min-food x",
                        "--mutation-percent 101", "--plot chart.gif", "--bogus", "stray", "--seed -1",
                        "--seed 2147483648", "--seed x", "--seed 0x10", "--frames 1 --frames 2", "--frames=0x10",
-                       "--trace-every 0x2", "--plot .png", "--plot out/.svg"};
+                       "--trace-every 0x2", "--plot .png", "--plot out/.svg", "--plot ''"};
   for (const char* args : bad) {
     const SimResult run = Sim(std::string(args) + " --trace t.jsonl --stats s.csv");
     EXPECT_EQ(run.status, 2) << args;
@@ -137,6 +137,16 @@ TEST_F(ShoalsimTest, HelpGoesToStandardOutput) {
     EXPECT_EQ(run.status, 0) << args;
     EXPECT_EQ(run.err, "") << args;
     EXPECT_EQ(run.out.rfind("usage: shoalsim", 0), 0u) << args;
+    EXPECT_THAT(run.out, HasSubstr("[--seed N] [--neutral]")) << args;
+  }
+}
+
+// An empty output name would write nothing and still succeed.
+TEST_F(ShoalsimTest, EmptyOutputNamesAreRefused) {
+  for (const char* option : {"--trace", "--stats", "--plot"}) {
+    const SimResult run = Sim(std::string("--frames 1 ") + option + " ''");
+    EXPECT_EQ(run.status, 2) << option;
+    EXPECT_THAT(run.err, HasSubstr(std::string(option) + " needs a file name")) << option;
   }
 }
 

@@ -20,13 +20,15 @@ bool HasChartExtension(const std::string& path) {
 // parser's own number syntax also takes hexadecimal.
 const char* const kNumberOptions[] = {"min-food", "min-fish1", "min-fish2", "min-fish3", "mutation-percent",
                                       "frames", "frame-ms", "trace-every", "seed"};
+// Output files: an empty name would silently write nothing.
+const char* const kFileOptions[] = {"trace", "stats", "plot"};
 
 bool IsDecimal(const std::string& text) {
   const std::size_t digits = text.compare(0, 1, "-") == 0 ? 1 : 0;
   return text.size() > digits && text.find_first_not_of("0123456789", digits) == std::string::npos;
 }
 
-// Each option at most once, numbers in decimal.
+// Each option at most once, numbers in decimal, output names not empty.
 bool CheckArguments(const cxxopts::ParseResult& result, std::string& error) {
   std::set<std::string> seen;
   for (const cxxopts::KeyValue& argument : result.arguments()) {
@@ -40,6 +42,12 @@ bool CheckArguments(const cxxopts::ParseResult& result, std::string& error) {
         return false;
       }
     }
+    for (const char* name : kFileOptions) {
+      if (argument.key() == name && argument.value().empty()) {
+        error = "--" + argument.key() + " needs a file name";
+        return false;
+      }
+    }
   }
   return true;
 }
@@ -47,7 +55,7 @@ bool CheckArguments(const cxxopts::ParseResult& result, std::string& error) {
 
 const char* SimUsage() {
   return "usage: shoalsim [-h|--help] [--rules shoalgen|shoalgen2] [--min-food N] [--min-fish1 N] "
-         "[--min-fish2 N] [--min-fish3 N] [--mutation-percent P] [--frames N] "
+         "[--min-fish2 N] [--min-fish3 N] [--mutation-percent P] [--seed N] [--neutral] [--frames N] "
          "[--frame-ms MS] [--scan linear|index] [--trace FILE] [--trace-every K] [--stats FILE] "
          "[--plot FILE]";
 }
