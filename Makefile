@@ -7,11 +7,12 @@ ASAN   := $(BUILD)/native-asan
 WIN    := $(BUILD)/win64
 WEB    := $(BUILD)/web
 FUZZ_SECONDS ?= 60
+WEB_PORT ?= 8000
 JOBS   ?= $(shell nproc)
 OUT    := out
 CMAKE_FLAGS := -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all setup native asan win64 web assets test test-native test-asan test-win64 test-web fuzz sim \
+.PHONY: all setup native asan win64 web web-serve assets test test-native test-asan test-win64 test-web fuzz sim \
   experiment bench bench-web bench-draw demo dist clean
 
 all: native win64
@@ -33,12 +34,22 @@ win64: setup
 	cmake -S . -B $(WIN) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 	cmake --build $(WIN) -j $(JOBS)
 
-# WebAssembly with emscripten: shoalsim for node (build/web/shoalsim.js).
-# Its tests compare it with the native build's shoalsim.
-web: setup
+# WebAssembly with emscripten: shoalsim for node (build/web/shoalsim.js),
+# whose tests compare it with the native build's, and the two programs as web
+# pages (build/web/site/, copied to out/web/), whose assets the native
+# makeassets writes.
+web: setup native
 	cmake -S . -B $(WEB) -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake -DSHOALGEN_NATIVE_SHOALSIM=$(CURDIR)/$(NATIVE)/bin/shoalsim
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake -DSHOALGEN_NATIVE_SHOALSIM=$(CURDIR)/$(NATIVE)/bin/shoalsim \
+	  -DSHOALGEN_NATIVE_MAKEASSETS=$(CURDIR)/$(NATIVE)/bin/makeassets
 	cmake --build $(WEB) -j $(JOBS)
+	rm -rf $(OUT)/web && mkdir -p $(OUT) && cp -r $(WEB)/site $(OUT)/web
+	@echo "web: the site is in $(OUT)/web/ (make web-serve serves it)"
+
+# The site on this machine only; any static web server will do as well.
+web-serve: web
+	@echo "web-serve: open http://127.0.0.1:$(WEB_PORT)/ (Ctrl-C stops)"
+	cd $(OUT)/web && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
 
 # The demonstration's models and textures, written by the native makeassets
 # into the Windows build's run folder (the native build also writes them to

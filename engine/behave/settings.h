@@ -29,8 +29,37 @@ extern float fish1Size;
 extern float fish2Size;
 extern float fish3Size;
 
+// The resolutions the settings dialog offers, and the row it selects first.
+struct ResolutionChoice {
+  const char* label;
+  int width;
+  int height;
+  int bits;  // not read: the engine always starts with 32 bits
+};
+constexpr int kResolutionCount = 6;
+extern const ResolutionChoice kResolutions[kResolutionCount];
+constexpr int kDefaultResolution = 2;
+
 // Writes every default of the active rule set except `mutationRate`.
 void SetDefaultSettings();
+
+// What a settings form (the dialog, or the web page's form) holds when OK is
+// pressed: the resolution row, the two check boxes and the five number fields
+// as typed.
+struct SettingsForm {
+  int resolutionRow;
+  bool fullScreen;
+  bool autoRotate;
+  const char* minFood;
+  const char* minFish1;
+  const char* minFish2;
+  const char* minFish3;
+  const char* percent;  // crossover/mutation, 0 to 100
+};
+
+// Copies a form into the settings. A row outside the table keeps the
+// resolution, a field that does not start with a number keeps its value.
+void ApplySettingsForm(const SettingsForm& form);
 
 // Reads a dialog field the way "%d" does: a leading decimal integer (sign and
 // following characters allowed). Leaves `value` unchanged and returns false

@@ -8,20 +8,6 @@
 bool cancelled = false;
 
 namespace {
-struct ResolutionChoice {
-  const char* label;
-  int width;
-  int height;
-  int bits;  // not read: the engine always starts with 32 bits
-};
-
-const ResolutionChoice kResolutions[] = {
-    {"640x480x32", 640, 480, 32},     {"800x600x32", 800, 600, 32},
-    {"1024x768x32", 1024, 768, 32},   {"1280x960x32", 1280, 960, 32},
-    {"1280x1024x32", 1280, 1024, 32}, {"1600x1200x32", 1600, 1200, 32},
-};
-constexpr int kResolutionCount = sizeof kResolutions / sizeof kResolutions[0];
-constexpr int kDefaultResolution = 2;
 constexpr int kFieldLength = 256;
 
 void InitDialog(HWND dialog) {
@@ -46,13 +32,11 @@ void InitDialog(HWND dialog) {
   SendMessageA(upDown, UDM_SETPOS, 0, MAKELPARAM(10, 0));
 }
 
-// Reads an edit field like "%d"; the value stays as it was when the text
-// does not start with a number.
-void ReadField(HWND dialog, int id, int& value) {
+// An edit field's text, cut to the dialog's field length.
+struct FieldText {
   char text[kFieldLength + 1] = {};
-  GetDlgItemTextA(dialog, id, text, sizeof text);
-  ReadDialogNumber(text, value);
-}
+  FieldText(HWND dialog, int id) { GetDlgItemTextA(dialog, id, text, sizeof text); }
+};
 }  // namespace
 
 ControlRect GetControlRect(HWND dialog, int controlId) {
@@ -67,23 +51,14 @@ ControlRect GetControlRect(HWND dialog, int controlId) {
 
 void ReadSettings(HWND dialog) {
   useDirect3D = IsDlgButtonChecked(dialog, IDC_DIRECTX) == BST_CHECKED;
-  // An edited resolution text that matches no entry leaves no selection: the
-  // resolution keeps its default then.
+  // An edited resolution text that matches no entry leaves no selection
+  // (row -1): the resolution keeps its default then.
   const LRESULT row = SendDlgItemMessageA(dialog, IDC_RESOLUTION, CB_GETCURSEL, 0, 0);
-  if (row >= 0 && row < kResolutionCount) {
-    screenWidth = kResolutions[row].width;
-    screenHeight = kResolutions[row].height;
-  }
-  fullScreen = IsDlgButtonChecked(dialog, IDC_FULLSCREEN) == BST_CHECKED;
-  autoRotate = IsDlgButtonChecked(dialog, IDC_AUTOROTATE) == BST_CHECKED;
-  ReadField(dialog, IDC_MIN_FOOD, minFood);
-  ReadField(dialog, IDC_MIN_FISH1, minFish1);
-  ReadField(dialog, IDC_MIN_FISH2, minFish2);
-  ReadField(dialog, IDC_MIN_FISH3, minFish3);
-  int percent = 0;
-  char text[kFieldLength + 1] = {};
-  GetDlgItemTextA(dialog, IDC_MUTATION, text, sizeof text);
-  if (ReadDialogNumber(text, percent)) mutationRate = static_cast<float>(percent) * 0.01f;
+  const FieldText food(dialog, IDC_MIN_FOOD), fish1(dialog, IDC_MIN_FISH1),
+      fish2(dialog, IDC_MIN_FISH2), fish3(dialog, IDC_MIN_FISH3), percent(dialog, IDC_MUTATION);
+  ApplySettingsForm({static_cast<int>(row), IsDlgButtonChecked(dialog, IDC_FULLSCREEN) == BST_CHECKED,
+                     IsDlgButtonChecked(dialog, IDC_AUTOROTATE) == BST_CHECKED, food.text,
+                     fish1.text, fish2.text, fish3.text, percent.text});
 }
 
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "behave/assets.h"
 #include "behave/behave.h"
 #include "behave/framePlatform.h"
 #include "behave/frameStep.h"
@@ -34,60 +35,10 @@ Texture* NewTexture() {
   return new OpenGLTexture();
 }
 
-void CreateAssets() {
-  tankModel = NewModel();
-  tankTexture = NewTexture();
-  pinkTexture = NewTexture();
-  rotTexture = NewTexture();
-  greenTexture = NewTexture();
-  fish1Model = NewModel();
-  fish1Texture = NewTexture();
-  fish2Model = NewModel();
-  fish2Texture = NewTexture();
-  fish3Model = NewModel();
-  fish3Texture = NewTexture();
-  foodModel = NewModel();
-  foodTexture = NewTexture();
-}
-
-// Failures show in the log and in each object's status; start-up goes on.
-void LoadAssets() {
-  tankModel->Load3DS("cube.3ds");
-  tankTexture->Init("water.bmp", false);
-  pinkTexture->Init("pink.bmp", false);
-  rotTexture->Init("rot.bmp", false);
-  greenTexture->Init("green.bmp", false);
-  fish1Model->Load3DS("NeonTetra0.3ds");
-  fish1Texture->Init("neontet.bmp", false);
-  fish2Model->Load3DS("Angel0.3ds");
-  fish2Texture->Init("AngelT.bmp", false);
-  fish3Model->Load3DS("Mezirozame0.3ds");
-  fish3Texture->Init("MeziroT.bmp", false);
-  foodModel->Load3DS("sphererot270.3ds");
-  foodTexture->Init("food.bmp", false);
-}
-
-template <typename T>
-void Delete(T*& object) {
-  delete object;
-  object = nullptr;
-}
-
 void DeleteAssetsAndEngine() {
-  Delete(greenTexture);
-  Delete(foodModel);
-  Delete(foodTexture);
-  Delete(rotTexture);
-  Delete(pinkTexture);
-  Delete(fish3Texture);
-  Delete(fish3Model);
-  Delete(fish2Texture);
-  Delete(fish2Model);
-  Delete(fish1Texture);
-  Delete(fish1Model);
-  Delete(tankModel);
-  Delete(tankTexture);
-  Delete(engine);
+  DeleteAssets();
+  delete engine;
+  engine = nullptr;
   dxEngine = nullptr;
   openGLEngine = nullptr;
 }
@@ -118,7 +69,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return 1;
   }
 
-  CreateAssets();
+  CreateAssets(NewModel, NewTexture);
   LoadAssets();
   InitialPopulation();
   startTime = timeGetTime();
