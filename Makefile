@@ -106,9 +106,13 @@ bench: native
 	$(NATIVE)/bin/behave_bench
 	$(NATIVE)/bin/readers_bench
 
-# shoalsim per frame, native and WebAssembly, at 1x, 10x and 100x minimums.
-bench-web: native web
+# shoalsim per frame, native and WebAssembly, at 1x, 10x and 100x minimums;
+# then frames per second of both pages in headless Chromium next to the
+# Windows programs under Wine, in the same run, at 1x and 10x minimums.
+bench-web: native web win64 assets
 	./benchmarks/web-shoalsim $(NATIVE)/bin/shoalsim $(WEB)/shoalsim.js
+	node benchmarks/web-pages-fps.js $(CURDIR)/$(WEB)/site
+	BENCH_PROGRAMS="shoalgen shoalgen2" BENCH_SCALES="1 10" ./scripts/bench-draw
 
 # Frames per second of both renderers at 1x, 10x and 100x the default
 # minimums, windowed 1024 x 768 on a virtual display, with screenshots in
