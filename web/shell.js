@@ -39,6 +39,7 @@ var shoalgenPage = (function () {
     saving = true;
     FS.syncfs(false, (error) => {
       saving = false;
+      refreshLogPanel();
       if (error && !storageWarned) {
         storageWarned = true;
         showMessage('The browser did not keep Log.txt in its storage: a reload loses this run\'s lines.');
@@ -48,7 +49,6 @@ var shoalgenPage = (function () {
         saveLog();
       } else if (ending) {
         ending = false;
-        refreshLogPanel();
         setState('ended');
       }
     });

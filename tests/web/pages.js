@@ -57,6 +57,9 @@ test(`${program}: a run, then a second after a reload, both in the same Log.txt`
   assert.deepEqual(form, { renderer: 'webgl', resolution: '1024x768x32', resolutions: 6, fullScreen: true,
     autoRotate: false, minimums: ['80', '50', '8', '3'], percent: '10' });
 
+  const panel = await page.$eval('#logPanel summary', (summary) => summary.textContent);
+  assert.equal(panel, 'Log.txt');
+
   await startRun(page);
   await sleep(1000);
   const first = await h.canvasPicture(page);
@@ -104,6 +107,13 @@ test(`${program}: a run, then a second after a reload, both in the same Log.txt`
 });
 
 if (program === 'shoalgen') {
+  test('the index introduces and links both pages', async () => {
+    const { page } = await openPage();
+    await page.goto(served.url);
+    const links = await page.$$eval('a', (anchors) => anchors.map((a) => a.getAttribute('href')));
+    assert.deepEqual(links, ['shoalgen.html', 'shoalgen2.html']);
+  });
+
   test('a missing asset: the log names it and the run goes on', async () => {
     const { page } = await openPage();
     await page.evaluate(() => FS.unlink('/food.bmp'));
