@@ -5,10 +5,15 @@
 #include "core/renderTypes.h"
 #include "core/vec3.h"
 
+#ifdef __EMSCRIPTEN__
+// The CSS selector of the canvas drawn into, such as "#canvas".
+typedef const char* WindowHandle;
+#else
 // The platform window handle (HWND under Win32), declared without the
 // platform headers.
 struct HWND__;
 typedef HWND__* WindowHandle;
+#endif
 
 // A renderer back end. The outcome of Create and WinInit is the status
 // (E_OK on success); the other operations report nothing.

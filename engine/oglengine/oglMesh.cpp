@@ -19,6 +19,10 @@ T* AllocArray(int32_t count, int perElement = 1) {
 
 const float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
+// By VertexLayout.
+const GLenum kInterleavedFormats[] = {GL_V3F,      GL_N3F_V3F,    GL_T2F_V3F,        GL_T2F_N3F_V3F,
+                                      GL_C3F_V3F, GL_T2F_C3F_V3F, GL_T2F_C4F_N3F_V3F};
+
 }  // namespace
 
 OpenGLMesh::OpenGLMesh()
@@ -30,6 +34,7 @@ OpenGLMesh::OpenGLMesh()
       indices(nullptr),
       indicesSet(false),
       interleaved(nullptr),
+      records(),
       format(0),
       stride(0),
       drawList(0),
@@ -120,25 +125,13 @@ void OpenGLMesh::Init(MeshDesc desc) {
       LOG_REPORT(this, E_ERROR, "Can not support indices with no linelist or no triangle list");
       return;
     }
-    const bool texture = texChannels[0];
-    if (hasDiffuse && hasNormals) {
-      if (!texture) {
-        LOG_REPORT(this, E_NOSUP, "Invalid gl format! [col,norm,no tex]");
-        return;
-      }
-      LOG_WARNING("Setting to diffuse=4 colors.");
-      format = GL_T2F_C4F_N3F_V3F;
-      stride = 12;
-    } else if (hasDiffuse) {
-      format = texture ? GL_T2F_C3F_V3F : GL_C3F_V3F;
-      stride = texture ? 8 : 6;
-    } else if (hasNormals) {
-      format = texture ? GL_T2F_N3F_V3F : GL_N3F_V3F;
-      stride = texture ? 8 : 6;
-    } else {
-      format = texture ? GL_T2F_V3F : GL_V3F;
-      stride = texture ? 5 : 3;
+    if (!ChooseVertexRecords(texChannels[0], hasDiffuse, hasNormals, &records)) {
+      LOG_REPORT(this, E_NOSUP, "Invalid gl format! [col,norm,no tex]");
+      return;
     }
+    if (records.colourSize == 4) LOG_WARNING("Setting to diffuse=4 colors.");
+    format = kInterleavedFormats[static_cast<int>(records.layout)];
+    stride = records.stride;
     interleaved = AllocArray<float>(vertexCount, stride);
     if (!interleaved) {
       LOG_REPORT(this, E_NOMEM, "Out of memory for mdata");
@@ -156,21 +149,7 @@ void OpenGLMesh::BuildMeshData() {
   if (!positions || (texChannels[0] && !texCoords[0]) || (hasDiffuse && !colours) ||
       (hasNormals && !normals))
     return;
-  const bool alpha = format == GL_T2F_C4F_N3F_V3F;
-  for (int32_t i = 0; i < vertexCount; ++i) {
-    float* record = interleaved + static_cast<size_t>(i) * stride;
-    if (texChannels[0]) {
-      *record++ = texCoords[0][2 * i];
-      *record++ = texCoords[0][2 * i + 1];
-    }
-    if (hasDiffuse) {
-      for (int k = 0; k < 3; ++k) *record++ = colours[3 * i + k];
-      if (alpha) *record++ = 1.0f;
-    }
-    if (hasNormals)
-      for (int k = 0; k < 3; ++k) *record++ = normals[3 * i + k];
-    for (int k = 0; k < 3; ++k) *record++ = positions[3 * i + k];
-  }
+  PackVertexRecords(records, vertexCount, positions, normals, colours, texCoords[0], interleaved);
 }
 
 void OpenGLMesh::SetVertices(const float* xyz) {

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include "core/mesh.h"
+#include "core/vertexRecords.h"
 
 // The OpenGL mesh: every vertex component in an array of its own; an
 // indexed mesh also keeps them packed in one interleaved array that is drawn
@@ -62,6 +63,7 @@ class OpenGLMesh : public Mesh {
   // Drawing the indices is safe only once they have been checked.
   bool indicesSet;
   float* interleaved;
+  VertexRecordFormat records;
   GLenum format;
   int stride;  // floats
   float world[16];  // column-major; 12 to 14 the translation

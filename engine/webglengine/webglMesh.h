@@ -1,0 +1,66 @@
+#pragma once
+
+#include <GLES3/gl3.h>
+
+#include <vector>
+
+#include "core/mesh.h"
+#include "core/vertexRecords.h"
+
+// The WebGL mesh: every vertex component in an array of its own, uploaded
+// into buffer objects when it is drawn after a change. An indexed mesh is
+// drawn from its interleaved records (texture channel 0 only, as OpenGL's
+// interleaved arrays hold) and an index buffer; a mesh without indices from
+// a stream of its positions, colours and the coordinates of channels 0
+// and 1, after which its last vertex's colour and coordinates stay current,
+// as immediate mode leaves them.
+class WebGLMesh : public Mesh {
+ public:
+  WebGLMesh();
+  ~WebGLMesh() override;
+
+  void Init(MeshDesc desc) override;
+  void SetVertices(const float* xyz) override;
+  // Keeps red, green and blue of each colour.
+  void SetDiffuse(const Colour* colours) override;
+  void SetSpecular(const Colour* colours) override;
+  void SetNormals(const float* xyz) override;
+  void SetIndices(const int* indices) override;
+  // Applies the attached textures of stages 0 and 1 (modulate, wrap) and
+  // draws at the world transform.
+  void Render() override;
+  void SetTextureCoords(const float* uv, int channel) override;
+  void SetTransform(float x, float y, float z, float a, float b, float c) override;
+  void SetVertexShader(VertexShader* shader) override;
+
+  // Scales the rotated axes of the current world matrix; the translation
+  // stays, and the next SetTransform discards the scale.
+  void Scale(float sx, float sy, float sz);
+
+  const float* WorldMatrix() const { return world; }
+  // The packed records of an indexed mesh; empty until every component its
+  // format needs has been given.
+  const std::vector<float>& Records() const { return records; }
+  const VertexRecordFormat& RecordFormat() const { return format; }
+
+ private:
+  void Pack();
+  void DrawIndexed();
+  void DrawStream();
+
+  GLenum mode;
+  std::vector<float> positions;
+  std::vector<float> normals;
+  std::vector<float> colours;  // red, green, blue
+  std::vector<float> texCoords[kTextureStages];
+  std::vector<GLuint> indices;
+  // Drawing the indices is safe only once they have been checked.
+  bool indicesSet;
+  VertexRecordFormat format;
+  std::vector<float> records;
+  float world[16];  // column-major; 12 to 14 the translation
+  GLuint vertexBuffer;
+  GLuint indexBuffer;
+  bool verticesChanged;  // since the last upload
+  bool indicesChanged;
+};

@@ -1,0 +1,143 @@
+#include "webglengine/webglPipeline.h"
+
+#include <cstring>
+
+#include "webglengine/webglShaders.h"
+
+WebGLPipeline* WebGLPipeline::current = nullptr;
+
+namespace {
+
+const float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+// c = a * b, column-major.
+void Multiply(const float* a, const float* b, float* c) {
+  for (int column = 0; column < 4; ++column)
+    for (int row = 0; row < 4; ++row) {
+      float sum = 0.0f;
+      for (int k = 0; k < 4; ++k) sum += a[4 * k + row] * b[4 * column + k];
+      c[4 * column + row] = sum;
+    }
+}
+
+GLuint Compile(GLenum kind, const char* source, std::string* error) {
+  const GLuint shader = glCreateShader(kind);
+  glShaderSource(shader, 1, &source, nullptr);
+  glCompileShader(shader);
+  GLint compiled = GL_FALSE;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+  if (!compiled) {
+    char text[1024] = "";
+    glGetShaderInfoLog(shader, sizeof text, nullptr, text);
+    *error = std::string("The drawing shader did not compile: ") + text;
+    glDeleteShader(shader);
+    return 0;
+  }
+  return shader;
+}
+
+}  // namespace
+
+bool WebGLPipeline::Init(std::string* error) {
+  Release();
+  const GLuint vertex = Compile(GL_VERTEX_SHADER, kWebGLVertexShader, error);
+  const GLuint fragment = vertex ? Compile(GL_FRAGMENT_SHADER, kWebGLFragmentShader, error) : 0;
+  if (!fragment) {
+    if (vertex) glDeleteShader(vertex);
+    return false;
+  }
+  program = glCreateProgram();
+  glAttachShader(program, vertex);
+  glAttachShader(program, fragment);
+  glLinkProgram(program);
+  glDeleteShader(vertex);
+  glDeleteShader(fragment);
+  GLint linked = GL_FALSE;
+  glGetProgramiv(program, GL_LINK_STATUS, &linked);
+  if (!linked) {
+    char text[1024] = "";
+    glGetProgramInfoLog(program, sizeof text, nullptr, text);
+    *error = std::string("The drawing shaders did not link: ") + text;
+    Release();
+    return false;
+  }
+  glUseProgram(program);
+  matrixLocation = glGetUniformLocation(program, "uMatrix");
+  lightingLocation = glGetUniformLocation(program, "uLighting");
+  stageOpLocation[0] = glGetUniformLocation(program, "uStageOp0");
+  stageOpLocation[1] = glGetUniformLocation(program, "uStageOp1");
+  glUniform1i(glGetUniformLocation(program, "uStage0"), 0);
+  glUniform1i(glGetUniformLocation(program, "uStage1"), 1);
+
+  const unsigned char texel[4] = {255, 255, 255, 255};
+  glGenTextures(1, &white);
+  for (int stage = 0; stage < kStages; ++stage) {
+    glActiveTexture(GL_TEXTURE0 + stage);
+    glBindTexture(GL_TEXTURE_2D, white);
+  }
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glActiveTexture(GL_TEXTURE0);
+
+  // The current colour and texture coordinates of a fresh context.
+  glVertexAttrib4f(kColour, 1.0f, 1.0f, 1.0f, 1.0f);
+  glVertexAttrib4f(kTexCoord0, 0.0f, 0.0f, 0.0f, 1.0f);
+  glVertexAttrib4f(kTexCoord1, 0.0f, 0.0f, 0.0f, 1.0f);
+
+  std::memcpy(projection, kIdentity, sizeof projection);
+  std::memcpy(view, kIdentity, sizeof view);
+  lighting = false;
+  // The OpenGL back end enables texturing on unit 0 at start.
+  stageEnabled[0] = true;
+  stageEnabled[1] = false;
+  stageTexture[0] = stageTexture[1] = 0;
+  stageOp[0] = stageOp[1] = TOP_MODULATE;
+  complete.clear();
+  return true;
+}
+
+void WebGLPipeline::Release() {
+  if (program) glDeleteProgram(program);
+  if (white) glDeleteTextures(1, &white);
+  program = 0;
+  white = 0;
+  if (current == this) current = nullptr;
+}
+
+void WebGLPipeline::SetProjection(const float matrix[16]) {
+  std::memcpy(projection, matrix, sizeof projection);
+}
+
+void WebGLPipeline::SetView(const float matrix[16]) { std::memcpy(view, matrix, sizeof view); }
+
+void WebGLPipeline::EnableStage(int stage, bool on) { stageEnabled[stage] = on; }
+
+void WebGLPipeline::BindStage(int stage, GLuint texture) { stageTexture[stage] = texture; }
+
+void WebGLPipeline::SetStageOp(int stage, TextureOp op) { stageOp[stage] = op; }
+
+void WebGLPipeline::Forget(GLuint texture) {
+  complete.erase(texture);
+  // A deleted texture leaves the units it was bound to with none.
+  for (GLuint& bound : stageTexture)
+    if (bound == texture) bound = 0;
+}
+
+void WebGLPipeline::Prepare(const float world[16]) {
+  float modelView[16];
+  float matrix[16];
+  Multiply(view, world, modelView);
+  Multiply(projection, modelView, matrix);
+  glUseProgram(program);
+  glUniformMatrix4fv(matrixLocation, 1, GL_FALSE, matrix);
+  glUniform1i(lightingLocation, lighting ? 1 : 0);
+  for (int stage = 0; stage < kStages; ++stage) {
+    // A unit without a complete texture passes the colour on.
+    const GLuint texture = stageTexture[stage];
+    const bool active = stageEnabled[stage] && texture != 0 && complete.count(texture) != 0;
+    glActiveTexture(GL_TEXTURE0 + stage);
+    glBindTexture(GL_TEXTURE_2D, active ? texture : white);
+    glUniform1i(stageOpLocation[stage], active ? static_cast<int>(stageOp[stage]) : 0);
+  }
+  glActiveTexture(GL_TEXTURE0);
+}

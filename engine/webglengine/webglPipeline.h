@@ -1,0 +1,67 @@
+#pragma once
+
+#include <GLES3/gl3.h>
+
+#include <string>
+#include <unordered_set>
+
+#include "core/renderTypes.h"
+
+// The fixed-function state that the OpenGL back end keeps in its context,
+// reproduced over WebGL 2 with one shader program: the projection and view
+// matrices, lighting, and texture stages 0 and 1 (texture, enabled flag and
+// colour operation each). There is one per context, reached through
+// Current(); meshes and textures draw and bind through it.
+//
+// Vertex colour and the texture coordinates of both stages are generic
+// attributes. A mesh that does not send one leaves the attribute's current
+// value in force, as fixed-function OpenGL does with the current colour and
+// texture coordinates.
+class WebGLPipeline {
+ public:
+  enum Attribute { kPosition = 0, kColour = 1, kTexCoord0 = 2, kTexCoord1 = 3 };
+  static constexpr int kStages = 2;
+
+  // Compiles the program and sets the initial state of an OpenGL context
+  // after the OpenGL back end's WinInit. False with `error` set on failure.
+  bool Init(std::string* error);
+  void Release();
+
+  static WebGLPipeline* Current() { return current; }
+  static void MakeCurrent(WebGLPipeline* pipeline) { current = pipeline; }
+
+  // Column-major, as glLoadMatrixf takes them.
+  void SetProjection(const float matrix[16]);
+  void SetView(const float matrix[16]);
+  void SetLighting(bool on) { lighting = on; }
+
+  // Stage state as glEnable/glDisable(GL_TEXTURE_2D), glBindTexture and
+  // glTexEnv set it on a texture unit. A texture takes part once it has an
+  // image (MarkComplete) and until it is deleted (Forget).
+  void EnableStage(int stage, bool on);
+  void BindStage(int stage, GLuint texture);
+  void SetStageOp(int stage, TextureOp op);
+  void MarkComplete(GLuint texture) { complete.insert(texture); }
+  void Forget(GLuint texture);
+
+  // Uses the program with the state for a mesh at `world` (column-major).
+  void Prepare(const float world[16]);
+
+ private:
+  static WebGLPipeline* current;
+
+  GLuint program = 0;
+  GLint matrixLocation = -1;
+  GLint lightingLocation = -1;
+  GLint stageOpLocation[kStages] = {-1, -1};
+  // Bound where a stage takes no part, so that no sampler reads a unit
+  // without a texture.
+  GLuint white = 0;
+  float projection[16] = {};
+  float view[16] = {};
+  bool lighting = false;
+  bool stageEnabled[kStages] = {};
+  GLuint stageTexture[kStages] = {};
+  TextureOp stageOp[kStages] = {TOP_MODULATE, TOP_MODULATE};
+  std::unordered_set<GLuint> complete;
+};

@@ -1,0 +1,176 @@
+#include "webglengine/webglTexture.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/log.h"
+#include "image/dibImage.h"
+#include "webglengine/webglPipeline.h"
+
+WebGLTexture::WebGLTexture()
+    : width(0), height(0), pitch(0), mipmap(false), pixels(nullptr), textureName(0) {}
+
+WebGLTexture::~WebGLTexture() { Release(); }
+
+void WebGLTexture::Release() {
+  if (textureName) {
+    if (WebGLPipeline* pipeline = WebGLPipeline::Current()) pipeline->Forget(textureName);
+    glDeleteTextures(1, &textureName);
+  }
+  textureName = 0;
+  std::free(pixels);
+  pixels = nullptr;
+}
+
+namespace {
+
+void CreateName(GLuint* textureName) {
+  glGenTextures(1, textureName);
+  glBindTexture(GL_TEXTURE_2D, *textureName);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+void Uploaded(GLuint textureName) {
+  if (WebGLPipeline* pipeline = WebGLPipeline::Current()) pipeline->MarkComplete(textureName);
+}
+
+}  // namespace
+
+void WebGLTexture::Init(int textureWidth, int textureHeight, int bpp, bool mipmapped) {
+  SetStatus(E_OK);
+  if (bpp != 32) {
+    LOG_REPORT(this, E_NOSUP, "only 32bpp mode supported");
+    return;
+  }
+  width = textureWidth;
+  height = textureHeight;
+  mipmap = mipmapped;
+  if (mipmap) {
+    LOG_REPORT(this, E_NOSUP, "currently unsuported!");
+    return;
+  }
+  if (width <= 0 || height <= 0) {
+    LOG_REPORT(this, E_ERROR, "invalid texture size %dx%d", width, height);
+    return;
+  }
+  Release();
+  pixels = static_cast<uint32_t*>(
+      std::calloc(static_cast<size_t>(width) * static_cast<size_t>(height), sizeof(uint32_t)));
+  if (!pixels) {
+    LOG_REPORT(this, E_NOMEM, "Out of memory");
+    return;
+  }
+  pitch = width;
+  CreateName(&textureName);
+}
+
+void WebGLTexture::Init(const char* filename, bool mipmapped) {
+  LogScope scope("WebGLTexture::Init");
+  mipmap = mipmapped;
+  if (mipmap) {
+    LOG_REPORT(this, E_NOSUP, "currently unsuported!");
+    return;
+  }
+  SetStatus(E_OK);
+  if (!filename) {
+    LOG_REPORT(this, E_ERROR, "Null filename!");
+    return;
+  }
+  name = filename;
+
+  RgbImage* image = nullptr;
+  if (FILE* probe = std::fopen(filename, "r")) {
+    std::fclose(probe);
+    image = LoadDibImageA(filename);
+  } else {
+    LOG_REPORT(this, E_ERROR, "File not found! (%s)", filename);
+  }
+  if (!image) {
+    LOG_REPORT(this, E_ERROR, "Could not load image %s", filename);
+    return;
+  }
+
+  Release();
+  CreateName(&textureName);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, image->width, image->height, 0, GL_RGB,
+               GL_UNSIGNED_BYTE, image->pixels);
+  const GLenum error = glGetError();
+  if (error) {
+    LOG_REPORT(this, E_ERROR, "glTexImage2D : 0x%x [%d]", error, error);
+    LOG_WARNING("Perhaps the browser does not support this texture size? [%d %d]", image->width,
+                image->height);
+  } else {
+    Uploaded(textureName);
+  }
+  FreeRgbImage(image);
+}
+
+void WebGLTexture::Apply(int stage, TextureOp op, AddressMode addressMode) {
+  WebGLPipeline* pipeline = WebGLPipeline::Current();
+  if (!pipeline) return;  // no context
+  if (stage < 0 || stage >= WebGLPipeline::kStages) {
+    LOG_REPORT(this, E_NOSUP, "texture stage %d unsupported: only stages 0 and 1 are drawn",
+               stage);
+    return;
+  }
+  // A texture that failed to load binds nothing: the stage passes the
+  // colour it receives on.
+  if (op == TOP_DISABLE || textureName == 0) {
+    pipeline->EnableStage(stage, false);
+    return;
+  }
+  pipeline->EnableStage(stage, true);
+  pipeline->BindStage(stage, textureName);
+
+  // Addressing belongs to the texture object, as in OpenGL.
+  glBindTexture(GL_TEXTURE_2D, textureName);
+  switch (addressMode) {
+    case ADDRESS_WRAP:
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+      break;
+    case ADDRESS_CLAMP:
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+      break;
+    default:
+      LOG_REPORT(this, E_NOSUP, "texture address operation unsupported!");
+      break;
+  }
+
+  switch (op) {
+    case TOP_MODULATE:
+    case TOP_ADD:
+    case TOP_SELECTTEXTURE:
+      pipeline->SetStageOp(stage, op);
+      break;
+    case TOP_ADDSIGNED:
+      // OpenGL takes it only in combine mode, which is never set: the
+      // stage keeps its operation.
+      break;
+    default:
+      LOG_REPORT(this, E_NOSUP, "texture operation unsupported!");
+      break;
+  }
+}
+
+void* WebGLTexture::Lock() { return pixels; }
+
+void WebGLTexture::Unlock() {
+  if (!pixels) return;  // nothing to upload: a file texture or a failed Init
+  glBindTexture(GL_TEXTURE_2D, textureName);
+  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+  for (size_t i = 0; i < count; ++i) {
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&pixels[i]);
+    pixels[i] = (static_cast<uint32_t>(bytes[0]) << 16) | (static_cast<uint32_t>(bytes[1]) << 8) |
+                bytes[2];
+  }
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  const GLenum error = glGetError();
+  if (error) {
+    LOG_REPORT(this, E_ERROR, "gl error: 0x%x", error);
+    return;
+  }
+  Uploaded(textureName);
+}
