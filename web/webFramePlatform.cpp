@@ -4,7 +4,7 @@
 #include <emscripten.h>
 
 #include "behave/frameStep.h"
-#include "webglengine/webGLEngine.h"
+#include "webglengine/webglEngine.h"
 
 WebGLEngine* webGLEngine = nullptr;
 

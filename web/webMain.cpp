@@ -17,9 +17,9 @@
 #include "core/log.h"
 #include "web/webFramePlatform.h"
 #include "web/webPage.h"
-#include "webglengine/webGLEngine.h"
-#include "webglengine/webGLModel.h"
-#include "webglengine/webGLTexture.h"
+#include "webglengine/webglEngine.h"
+#include "webglengine/webglModel.h"
+#include "webglengine/webglTexture.h"
 
 namespace {
 // The canvas the page shows the tank in; the engine takes its selector as

@@ -107,12 +107,20 @@ async function canvasPicture(page) {
   }, png);
 }
 
-// The largest difference of one grid cell's mean colour between two pictures.
+// The largest difference of one grid cell's mean colour between two pictures:
+// anything that moved.
 function pictureChange(a, b) {
   return Math.max(...a.grid.map((v, i) => Math.abs(v - b.grid[i])));
 }
 
+// The median difference of the grid cells' mean colours: the view itself
+// moved, not only a few fish.
+function viewChange(a, b) {
+  const changes = a.grid.map((v, i) => Math.abs(v - b.grid[i])).sort((x, y) => x - y);
+  return changes[changes.length >> 1];
+}
+
 module.exports = {
-  serve, launch, collectErrors, waitForState, readLog, lastBlock, canvasPicture, pictureChange,
+  serve, launch, collectErrors, waitForState, readLog, lastBlock, canvasPicture, pictureChange, viewChange,
   kBegin, kEnd, kVector,
 };
