@@ -36,7 +36,7 @@ BaseModel* NewModel() { return new WebGLModel(); }
 Texture* NewTexture() { return new WebGLTexture(); }
 
 // Saves the log to the browser's storage when it has grown since the last
-// save, so a reload or a closed tab keeps every line written so far.
+// save, so that the lines written survive a reload.
 void SaveLogIfGrown() {
   struct stat info = {};
   if (stat("Log.txt", &info) != 0 || info.st_size == savedLogSize) return;
