@@ -34,10 +34,12 @@ win64: setup
 	cmake --build $(WIN) -j $(JOBS)
 
 # WebAssembly with emscripten: shoalsim for node (build/web/shoalsim.js).
-# Its tests compare it with the native build's shoalsim.
+# Its tests compare it with the native build's shoalsim, and the WebGL
+# back end's picture with the Windows build's OpenGL one.
 web: setup
 	cmake -S . -B $(WEB) -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake -DSHOALGEN_NATIVE_SHOALSIM=$(CURDIR)/$(NATIVE)/bin/shoalsim
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake -DSHOALGEN_NATIVE_SHOALSIM=$(CURDIR)/$(NATIVE)/bin/shoalsim \
+	  -DSHOALGEN_WIN64_BUILD=$(CURDIR)/$(WIN)
 	cmake --build $(WEB) -j $(JOBS)
 
 # The demonstration's models and textures, written by the native makeassets
@@ -71,7 +73,7 @@ fuzz: asan
 test-win64: win64 assets
 	./scripts/with-wine $(WIN)/wineprefix sh -c 'cd $(WIN) && ctest --output-on-failure -j $(JOBS)'
 
-test-web: web native
+test-web: web native win64
 	cd $(WEB) && ctest --output-on-failure -j $(JOBS)
 
 sim: native
