@@ -72,9 +72,11 @@ void DrawScene(Engine& engine, const SceneObjects& scene, const std::string& var
   scene.fish->SetScale(5.5f, 5.5f, 5.5f);
   scene.fish->Render();
 
+  // The ball with its near side culled: the inside of its far side shows.
+  engine.SetCullMode(CULL_FRONT);
   scene.foodSkin->Apply(0, TOP_SELECTTEXTURE, ADDRESS_WRAP);
-  scene.food->SetTransform(1.0f, 0.8f, 1.0f, 0.0f, 0.0f, 0.0f);
-  scene.food->SetScale(0.0007f, 0.0007f, 0.0007f);
+  scene.food->SetTransform(0.8f, 0.6f, 1.0f, 0.0f, 0.0f, 0.0f);
+  scene.food->SetScale(0.0015f, 0.0015f, 0.0015f);
   scene.food->Render();
   engine.EndScene();
 }

@@ -9,7 +9,8 @@ class Texture;
 // One fixed scene drawn through the renderer interface the way the frame
 // step draws: the tank added onto the blue background, a fish with the
 // pink overlay added on stage 1, the same fish without it, and a food ball
-// in its texture's colour alone. No simulation; the camera is fixed.
+// in its texture's colour alone with its front faces culled. No
+// simulation; the camera is fixed.
 
 const int kSceneSide = 256;
 
