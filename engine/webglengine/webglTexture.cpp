@@ -1,10 +1,9 @@
 #include "webglengine/webglTexture.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "core/log.h"
-#include "image/dibImage.h"
+#include "image/textureFile.h"
 #include "webglengine/webglPipeline.h"
 
 WebGLTexture::WebGLTexture()
@@ -79,17 +78,8 @@ void WebGLTexture::Init(const char* filename, bool mipmapped) {
   }
   name = filename;
 
-  RgbImage* image = nullptr;
-  if (FILE* probe = std::fopen(filename, "r")) {
-    std::fclose(probe);
-    image = LoadDibImageA(filename);
-  } else {
-    LOG_REPORT(this, E_ERROR, "File not found! (%s)", filename);
-  }
-  if (!image) {
-    LOG_REPORT(this, E_ERROR, "Could not load image %s", filename);
-    return;
-  }
+  RgbImage* image = LoadTextureFile(this, filename);
+  if (!image) return;
 
   Release();
   CreateName(&textureName);
