@@ -35,13 +35,14 @@ win64: setup
 	cmake --build $(WIN) -j $(JOBS)
 
 # WebAssembly with emscripten: shoalsim for node (build/web/shoalsim.js),
-# whose tests compare it with the native build's, and the two programs as web
-# pages (build/web/site/, copied to out/web/), whose assets the native
-# makeassets writes.
+# whose tests compare it with the native build's, the WebGL back end, whose
+# picture is compared with the Windows build's OpenGL one, and the two
+# programs as web pages (build/web/site/, copied to out/web/), whose assets
+# the native makeassets writes.
 web: setup native
 	cmake -S . -B $(WEB) -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake -DSHOALGEN_NATIVE_SHOALSIM=$(CURDIR)/$(NATIVE)/bin/shoalsim \
-	  -DSHOALGEN_NATIVE_MAKEASSETS=$(CURDIR)/$(NATIVE)/bin/makeassets
+	  -DSHOALGEN_NATIVE_MAKEASSETS=$(CURDIR)/$(NATIVE)/bin/makeassets -DSHOALGEN_WIN64_BUILD=$(CURDIR)/$(WIN)
 	cmake --build $(WEB) -j $(JOBS)
 	rm -rf $(OUT)/web && mkdir -p $(OUT) && cp -r $(WEB)/site $(OUT)/web
 	@echo "web: the site is in $(OUT)/web/ (make web-serve serves it)"
@@ -82,7 +83,7 @@ fuzz: asan
 test-win64: win64 assets
 	./scripts/with-wine $(WIN)/wineprefix sh -c 'cd $(WIN) && ctest --output-on-failure -j $(JOBS)'
 
-test-web: web native
+test-web: web native win64
 	cd $(WEB) && ctest --output-on-failure -j $(JOBS)
 
 sim: native

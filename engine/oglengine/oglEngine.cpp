@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/glConstants.h"
 #include "core/log.h"
 
 OpenGLEntryPoints glEntryPoints = {};
@@ -248,22 +249,9 @@ void OpenGLEngine::SetCullMode(CullMode mode) {
 void OpenGLEngine::SetStencilTest(bool on) { Toggle(GL_STENCIL_TEST, on); }
 
 GLenum OpenGLEngine::MapStencilOp(StencilOp op) {
-  switch (op) {
-    case STENCIL_KEEP:
-      return GL_KEEP;
-    case STENCIL_ZERO:
-      return GL_ZERO;
-    case STENCIL_REPLACE:
-      return GL_REPLACE;
-    case STENCIL_INCR:
-      return GL_INCR;
-    case STENCIL_DECR:
-      return GL_DECR;
-    case STENCIL_INVERT:
-      return GL_INVERT;
-  }
-  LOG_REPORT(this, E_ERROR, "unkown stencil op");
-  return GL_KEEP;
+  unsigned value = GL_KEEP;
+  if (!GlStencilOp(op, &value)) LOG_REPORT(this, E_ERROR, "unkown stencil op");
+  return value;
 }
 
 void OpenGLEngine::SetStencilOp(StencilOp fail, StencilOp zfail, StencilOp pass) {
@@ -274,36 +262,9 @@ void OpenGLEngine::SetStencilOp(StencilOp fail, StencilOp zfail, StencilOp pass)
 }
 
 void OpenGLEngine::SetStencilFunc(CompareFunc func) {
-  switch (func) {
-    case CMP_NEVER:
-      stencilFunc = GL_NEVER;
-      break;
-    case CMP_ALWAYS:
-      stencilFunc = GL_ALWAYS;
-      break;
-    case CMP_EQUAL:
-      stencilFunc = GL_EQUAL;
-      break;
-    case CMP_NOTEQUAL:
-      stencilFunc = GL_NOTEQUAL;
-      break;
-    case CMP_LESS:
-      stencilFunc = GL_LESS;
-      break;
-    case CMP_GREATER:
-      stencilFunc = GL_GREATER;
-      break;
-    case CMP_LEQUAL:
-      stencilFunc = GL_LEQUAL;
-      break;
-    case CMP_GEQUAL:
-      stencilFunc = GL_GEQUAL;
-      break;
-    default:
-      LOG_REPORT(this, E_ERROR, "unkown comparison function");
-      stencilFunc = GL_ALWAYS;
-      break;
-  }
+  unsigned value = GL_ALWAYS;
+  if (!GlCompareFunc(func, &value)) LOG_REPORT(this, E_ERROR, "unkown comparison function");
+  stencilFunc = value;
   glStencilFunc(stencilFunc, stencilRef, stencilMask);
 }
 

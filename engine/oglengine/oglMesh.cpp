@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/glConstants.h"
 #include "core/log.h"
 #include "core/texture.h"
 #include "oglengine/oglEngine.h"
@@ -80,29 +81,12 @@ void OpenGLMesh::Init(MeshDesc desc) {
   format = 0;
   stride = 0;
 
-  switch (primitive) {
-    case PRIM_POINTLIST:
-      mode = GL_POINTS;
-      break;
-    case PRIM_LINELIST:
-      mode = GL_LINES;
-      break;
-    case PRIM_LINESTRIP:
-      mode = GL_LINE_STRIP;
-      break;
-    case PRIM_TRIANGLESTRIP:
-      mode = GL_TRIANGLE_STRIP;
-      break;
-    case PRIM_TRIANGLEFAN:
-      mode = GL_TRIANGLE_FAN;
-      break;
-    case PRIM_TRIANGLELIST:
-      mode = GL_TRIANGLES;
-      break;
-    default:
-      LOG_REPORT(this, E_NOSUP, "RenderType is unsupported");
-      return;
+  unsigned primitiveMode = 0;
+  if (!GlPrimitiveMode(primitive, &primitiveMode)) {
+    LOG_REPORT(this, E_NOSUP, "RenderType is unsupported");
+    return;
   }
+  mode = primitiveMode;
   if (vertexCount < 0 || indexCount < 0) {
     vertexCount = indexCount = 0;
     LOG_REPORT(this, E_ERROR, "Negative vertex or index count");

@@ -2,11 +2,10 @@
 
 #include <GL/glext.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "core/log.h"
-#include "image/dibImage.h"
+#include "image/textureFile.h"
 #include "oglengine/oglEngine.h"
 
 OpenGLTexture::OpenGLTexture()
@@ -67,17 +66,8 @@ void OpenGLTexture::Init(const char* filename, bool mipmapped) {
   }
   name = filename;
 
-  RgbImage* image = nullptr;
-  if (FILE* probe = std::fopen(filename, "r")) {
-    std::fclose(probe);
-    image = LoadDibImageA(filename);
-  } else {
-    LOG_REPORT(this, E_ERROR, "File not found! (%s)", filename);
-  }
-  if (!image) {
-    LOG_REPORT(this, E_ERROR, "Could not load image %s", filename);
-    return;
-  }
+  RgbImage* image = LoadTextureFile(this, filename);
+  if (!image) return;
 
   Release();
   glGenTextures(1, &textureName);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "core/glConstants.h"
 #include "core/log.h"
 
 namespace {
@@ -177,22 +178,9 @@ void WebGLEngine::SetCullMode(CullMode mode) {
 void WebGLEngine::SetStencilTest(bool on) { Toggle(GL_STENCIL_TEST, on); }
 
 GLenum WebGLEngine::MapStencilOp(StencilOp op) {
-  switch (op) {
-    case STENCIL_KEEP:
-      return GL_KEEP;
-    case STENCIL_ZERO:
-      return GL_ZERO;
-    case STENCIL_REPLACE:
-      return GL_REPLACE;
-    case STENCIL_INCR:
-      return GL_INCR;
-    case STENCIL_DECR:
-      return GL_DECR;
-    case STENCIL_INVERT:
-      return GL_INVERT;
-  }
-  LOG_REPORT(this, E_ERROR, "unkown stencil op");
-  return GL_KEEP;
+  unsigned value = GL_KEEP;
+  if (!GlStencilOp(op, &value)) LOG_REPORT(this, E_ERROR, "unkown stencil op");
+  return value;
 }
 
 void WebGLEngine::SetStencilOp(StencilOp fail, StencilOp zfail, StencilOp pass) {
@@ -203,14 +191,9 @@ void WebGLEngine::SetStencilOp(StencilOp fail, StencilOp zfail, StencilOp pass) 
 }
 
 void WebGLEngine::SetStencilFunc(CompareFunc func) {
-  static const GLenum kFunctions[] = {GL_NEVER, GL_ALWAYS, GL_EQUAL,  GL_NOTEQUAL,
-                                      GL_LESS,  GL_GREATER, GL_LEQUAL, GL_GEQUAL};
-  if (func >= CMP_NEVER && func <= CMP_GEQUAL) {
-    stencilFunc = kFunctions[func];
-  } else {
-    LOG_REPORT(this, E_ERROR, "unkown comparison function");
-    stencilFunc = GL_ALWAYS;
-  }
+  unsigned value = GL_ALWAYS;
+  if (!GlCompareFunc(func, &value)) LOG_REPORT(this, E_ERROR, "unkown comparison function");
+  stencilFunc = value;
   glStencilFunc(stencilFunc, stencilRef, stencilMask);
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/glConstants.h"
 #include "core/log.h"
 #include "core/texture.h"
 #include "webglengine/webglPipeline.h"
@@ -68,29 +69,12 @@ void WebGLMesh::Init(MeshDesc desc) {
   indexCount = desc.indexCount;
   format = VertexRecordFormat();
 
-  switch (primitive) {
-    case PRIM_POINTLIST:
-      mode = GL_POINTS;
-      break;
-    case PRIM_LINELIST:
-      mode = GL_LINES;
-      break;
-    case PRIM_LINESTRIP:
-      mode = GL_LINE_STRIP;
-      break;
-    case PRIM_TRIANGLESTRIP:
-      mode = GL_TRIANGLE_STRIP;
-      break;
-    case PRIM_TRIANGLEFAN:
-      mode = GL_TRIANGLE_FAN;
-      break;
-    case PRIM_TRIANGLELIST:
-      mode = GL_TRIANGLES;
-      break;
-    default:
-      LOG_REPORT(this, E_NOSUP, "RenderType is unsupported");
-      return;
+  unsigned primitiveMode = 0;
+  if (!GlPrimitiveMode(primitive, &primitiveMode)) {
+    LOG_REPORT(this, E_NOSUP, "RenderType is unsupported");
+    return;
   }
+  mode = primitiveMode;
   if (vertexCount < 0 || indexCount < 0) {
     vertexCount = indexCount = 0;
     LOG_REPORT(this, E_ERROR, "Negative vertex or index count");

@@ -1,10 +1,9 @@
 #include "webglengine/webglTexture.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "core/log.h"
-#include "image/dibImage.h"
+#include "image/textureFile.h"
 #include "webglengine/webglPipeline.h"
 
 WebGLTexture::WebGLTexture()
@@ -13,8 +12,9 @@ WebGLTexture::WebGLTexture()
 WebGLTexture::~WebGLTexture() { Release(); }
 
 void WebGLTexture::Release() {
-  if (textureName) {
-    if (WebGLPipeline* pipeline = WebGLPipeline::Current()) pipeline->Forget(textureName);
+  // Without a context (the engine has gone) the name has gone with it.
+  if (WebGLPipeline* pipeline = WebGLPipeline::Current(); pipeline && textureName) {
+    pipeline->Forget(textureName);
     glDeleteTextures(1, &textureName);
   }
   textureName = 0;
@@ -24,16 +24,19 @@ void WebGLTexture::Release() {
 
 namespace {
 
-void CreateName(GLuint* textureName) {
+// False without a context to hold the texture.
+bool CreateName(GLuint* textureName) {
+  if (!WebGLPipeline::Current()) return false;
   glGenTextures(1, textureName);
   glBindTexture(GL_TEXTURE_2D, *textureName);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  return true;
 }
 
-void Uploaded(GLuint textureName) {
-  if (WebGLPipeline* pipeline = WebGLPipeline::Current()) pipeline->MarkComplete(textureName);
-}
+void Uploaded(GLuint textureName) { WebGLPipeline::Current()->MarkComplete(textureName); }
+
+const char kNoContext[] = "No WebGL context to hold the texture: the engine is not running";
 
 }  // namespace
 
@@ -62,7 +65,7 @@ void WebGLTexture::Init(int textureWidth, int textureHeight, int bpp, bool mipma
     return;
   }
   pitch = width;
-  CreateName(&textureName);
+  if (!CreateName(&textureName)) LOG_REPORT(this, E_ERROR, "%s", kNoContext);
 }
 
 void WebGLTexture::Init(const char* filename, bool mipmapped) {
@@ -79,20 +82,15 @@ void WebGLTexture::Init(const char* filename, bool mipmapped) {
   }
   name = filename;
 
-  RgbImage* image = nullptr;
-  if (FILE* probe = std::fopen(filename, "r")) {
-    std::fclose(probe);
-    image = LoadDibImageA(filename);
-  } else {
-    LOG_REPORT(this, E_ERROR, "File not found! (%s)", filename);
-  }
-  if (!image) {
-    LOG_REPORT(this, E_ERROR, "Could not load image %s", filename);
-    return;
-  }
+  RgbImage* image = LoadTextureFile(this, filename);
+  if (!image) return;
 
   Release();
-  CreateName(&textureName);
+  if (!CreateName(&textureName)) {
+    LOG_REPORT(this, E_ERROR, "%s", kNoContext);
+    FreeRgbImage(image);
+    return;
+  }
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, image->width, image->height, 0, GL_RGB,
                GL_UNSIGNED_BYTE, image->pixels);
   const GLenum error = glGetError();
@@ -158,7 +156,8 @@ void WebGLTexture::Apply(int stage, TextureOp op, AddressMode addressMode) {
 void* WebGLTexture::Lock() { return pixels; }
 
 void WebGLTexture::Unlock() {
-  if (!pixels) return;  // nothing to upload: a file texture or a failed Init
+  // Nothing to upload (a file texture or a failed Init), or no context.
+  if (!pixels || !textureName || !WebGLPipeline::Current()) return;
   glBindTexture(GL_TEXTURE_2D, textureName);
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
   for (size_t i = 0; i < count; ++i) {

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+
+class BaseModel;
+class Engine;
+class Texture;
+
+// One fixed scene drawn through the renderer interface the way the frame
+// step draws: the tank added onto the blue background, a fish with the
+// pink overlay added on stage 1, the same fish without it, and a food ball
+// in its texture's colour alone with its front faces culled. No
+// simulation; the camera is fixed.
+
+const int kSceneSide = 256;
+
+struct SceneObjects {
+  BaseModel* tank;
+  Texture* water;
+  BaseModel* fish;
+  Texture* fishSkin;
+  Texture* pink;
+  BaseModel* food;
+  Texture* foodSkin;
+};
+
+// The asset files loaded into the objects, in SceneObjects order.
+extern const char* const kSceneFiles[7];
+
+// Loads every object from its file; false after printing which failed.
+bool LoadScene(const SceneObjects& scene);
+
+// `variant` "" draws the scene as it is; "no-overlay" leaves the pink
+// overlay off, a wrong picture that the comparison must refuse.
+// `additiveBlend` sets blend factors one and one on the back end.
+void DrawScene(Engine& engine, const SceneObjects& scene, const std::string& variant,
+               void (*additiveBlend)());

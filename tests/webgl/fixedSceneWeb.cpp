@@ -1,0 +1,51 @@
+// fixedScene.js [VARIANT]: the fixed scene drawn by the WebGL back end on
+// the page's #canvas; the pixels go to window.fixedScene (RGBA, bottom row
+// first) and window.fixedSceneError names a failure.
+#include <GLES3/gl3.h>
+#include <emscripten.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "fixedScene.h"
+#include "webglengine/webglEngine.h"
+#include "webglengine/webglModel.h"
+#include "webglengine/webglTexture.h"
+
+namespace {
+
+WebGLEngine* engine = nullptr;
+
+void AdditiveBlend() { engine->SetAdditiveBlend(); }
+
+void Fail(const std::string& message) {
+  EM_ASM({ window.fixedSceneError = UTF8ToString($0); }, message.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  WebGLEngine webgl;
+  engine = &webgl;
+  webgl.WinInit(kSceneSide, kSceneSide, 32, false, "#canvas");
+  if (webgl.status != E_OK) {
+    Fail(webgl.message);
+    return 1;
+  }
+  WebGLModel tank, fish, food;
+  WebGLTexture water, fishSkin, pink, foodSkin;
+  const SceneObjects scene = {&tank, &water, &fish, &fishSkin, &pink, &food, &foodSkin};
+  if (!LoadScene(scene)) {
+    Fail("the scene's files did not load");
+    return 1;
+  }
+  DrawScene(webgl, scene, argc > 1 ? argv[1] : "", AdditiveBlend);
+
+  std::vector<uint8_t> rgba(static_cast<size_t>(kSceneSide) * kSceneSide * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, kSceneSide, kSceneSide, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+  EM_ASM({ window.fixedScene = Array.from(HEAPU8.subarray($0, $0 + $1)); }, rgba.data(),
+         rgba.size());
+  return 0;
+}
