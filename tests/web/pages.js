@@ -81,7 +81,8 @@ test(`${program}: a run, then a second after a reload, both in the same Log.txt`
   assert.ok(h.viewChange(later, far) > 1, 'the arrow keys did not change the view');
 
   await endRun(page);
-  const block = h.lastBlock(await h.readLog(page));
+  const firstLog = await h.readLog(page);
+  const block = h.lastBlock(firstLog);
   assert.equal(block.at(-2), h.kEnd);
   const dump = block.findIndex((line, i) => line === '0 0 1' && block[i + 1] === '0 0 0' && block[i + 2] === '0 1 0');
   assert.ok(dump > 0, 'no camera lines in the log');
@@ -102,6 +103,7 @@ test(`${program}: a run, then a second after a reload, both in the same Log.txt`
   await sleep(500);
   await endRun(page);
   const log = await h.readLog(page);
+  assert.ok(log.startsWith(firstLog), 'the first run\'s block changed');
   assert.equal(log.split(h.kBegin).length - 1, 2, 'two blocks in Log.txt');
   assert.equal(log.split(h.kEnd).length - 1, 2);
   assert.deepEqual(errors, []);
