@@ -6,6 +6,7 @@
 
 #include "core/baseModel.h"
 #include "core/engine.h"
+#include "core/mesh.h"
 #include "core/texture.h"
 
 const char* const kSceneFiles[7] = {"cube.3ds",      "water.bmp", "Mezirozame0.3ds", "MeziroT.bmp",
@@ -31,7 +32,21 @@ bool LoadScene(const SceneObjects& scene) {
       loaded = false;
     }
   }
-  return loaded;
+  MeshDesc desc = {};
+  desc.primitive = PRIM_TRIANGLEFAN;
+  desc.hasDiffuse = true;
+  desc.texChannels[0] = true;
+  desc.vertexCount = 4;
+  scene.fan->Init(desc);
+  const float corners[] = {-1.3f, -1.3f, 0.0f, -0.5f, -1.3f, 0.0f, -0.5f, -0.5f, 0.0f,
+                           -1.3f, -0.5f, 0.0f};
+  const Colour colours[] = {Colour(1.0f, 0.2f, 0.2f, 1.0f), Colour(0.2f, 1.0f, 0.2f, 1.0f),
+                            Colour(0.2f, 0.2f, 1.0f, 1.0f), Colour(1.0f, 0.9f, 0.5f, 1.0f)};
+  const float uv[] = {0, 0, 2, 0, 2, 2, 0, 2};
+  scene.fan->SetVertices(corners);
+  scene.fan->SetDiffuse(colours);
+  scene.fan->SetTextureCoords(uv, 0);
+  return loaded && scene.fan->status == E_OK;
 }
 
 void DrawScene(Engine& engine, const SceneObjects& scene, const std::string& variant,
@@ -60,6 +75,8 @@ void DrawScene(Engine& engine, const SceneObjects& scene, const std::string& var
   engine.SetDepthTest(true);
   engine.SetDepthWrite(true);
   engine.SetAlphaBlend(false);
+  scene.fishSkin->Apply(0, TOP_MODULATE, ADDRESS_WRAP);
+  scene.fan->Render();
 
   const float roll = 1.5707963f;
   scene.fishSkin->Apply(0, TOP_MODULATE, ADDRESS_WRAP);

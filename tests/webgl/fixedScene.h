@@ -4,10 +4,13 @@
 
 class BaseModel;
 class Engine;
+class Mesh;
 class Texture;
 
 // One fixed scene drawn through the renderer interface the way the frame
-// step draws: the tank added onto the blue background, a fish with the
+// step draws: the tank added onto the blue background, a fan of coloured
+// vertices without indices (whose last colour stays current and tints what
+// follows, as immediate mode leaves it), a fish with the
 // pink overlay added on stage 1, the same fish without it, and a food ball
 // in its texture's colour alone with its front faces culled. No
 // simulation; the camera is fixed.
@@ -22,6 +25,7 @@ struct SceneObjects {
   Texture* pink;
   BaseModel* food;
   Texture* foodSkin;
+  Mesh* fan;
 };
 
 // The asset files loaded into the objects, in SceneObjects order.
