@@ -9,14 +9,12 @@
 #include "core/mesh.h"
 #include "core/texture.h"
 
-const char* const kSceneFiles[7] = {"cube.3ds",      "water.bmp", "Mezirozame0.3ds", "MeziroT.bmp",
-                                    "pink.bmp",      "sphererot270.3ds", "food.bmp"};
-
 bool LoadScene(const SceneObjects& scene) {
   BaseModel* models[] = {scene.tank, scene.fish, scene.food};
-  const char* modelFiles[] = {kSceneFiles[0], kSceneFiles[2], kSceneFiles[5]};
+  const char* modelFiles[] = {"cube.3ds", "Mezirozame0.3ds", "sphererot270.3ds"};
   Texture* textures[] = {scene.water, scene.fishSkin, scene.pink, scene.foodSkin};
-  const char* textureFiles[] = {kSceneFiles[1], kSceneFiles[3], kSceneFiles[4], kSceneFiles[6]};
+  // The page fetches the same files before main runs.
+  const char* textureFiles[] = {"water.bmp", "MeziroT.bmp", "pink.bmp", "food.bmp"};
   bool loaded = true;
   for (int i = 0; i < 3; ++i) {
     models[i]->Load3DS(modelFiles[i]);

@@ -28,10 +28,8 @@ struct SceneObjects {
   Mesh* fan;
 };
 
-// The asset files loaded into the objects, in SceneObjects order.
-extern const char* const kSceneFiles[7];
-
-// Loads every object from its file; false after printing which failed.
+// Loads the models and textures from their files and builds the fan;
+// false after printing what failed.
 bool LoadScene(const SceneObjects& scene);
 
 // `variant` "" draws the scene as it is; "no-overlay" leaves the pink
