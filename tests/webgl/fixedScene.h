@@ -8,12 +8,13 @@ class Mesh;
 class Texture;
 
 // One fixed scene drawn through the renderer interface the way the frame
-// step draws: the tank added onto the blue background, a fan of coloured
-// vertices without indices (whose last colour stays current and tints what
-// follows, as immediate mode leaves it), a fish with the
-// pink overlay added on stage 1, the same fish without it, and a food ball
-// in its texture's colour alone with its front faces culled. No
-// simulation; the camera is fixed.
+// step draws: the tank added onto the blue background; a fan of coloured
+// vertices without indices that marks the stencil buffer (its last colour
+// stays current and tints what follows, as immediate mode leaves it); a
+// fish with the pink overlay added on stage 1; the same fish without it,
+// drawn only where the fan left no mark; and a food ball in its texture's
+// colour alone with its front faces culled. No simulation; the camera is
+// fixed.
 
 const int kSceneSide = 256;
 
