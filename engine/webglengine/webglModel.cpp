@@ -54,10 +54,7 @@ void WebGLModel::RenderFrame(int, int) {
   if (!meshes.empty()) meshes[0]->Render();
 }
 
-void WebGLModel::Animate(int, float time) {
-  Render();
-  lastTime = time;
-}
+void WebGLModel::Animate(int, float) { Render(); }
 
 void WebGLModel::SetTransform(float x, float y, float z, float a, float b, float c) {
   if (meshes.empty()) {

@@ -31,7 +31,7 @@ class WebGLModel : public BaseModel {
   void Render() override;
   // Without animations: mesh 0 as it is.
   void RenderFrame(int animation, int frame) override;
-  // Draws the model as it is; the time is remembered.
+  // Without animations: the model as it is.
   void Animate(int animation, float time) override;
   void SetTransform(float x, float y, float z, float a, float b, float c) override;
   void SetScale(float sx, float sy, float sz) override;
@@ -41,7 +41,6 @@ class WebGLModel : public BaseModel {
 
  private:
   std::vector<WebGLMesh*> meshes;
-  float lastTime = 0.0f;
   // Placing a model without meshes is warned about once: it happens every
   // frame, and the log would grow without end.
   bool warnedEmpty = false;

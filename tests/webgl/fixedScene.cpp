@@ -6,16 +6,15 @@
 
 #include "core/baseModel.h"
 #include "core/engine.h"
+#include "core/mesh.h"
 #include "core/texture.h"
-
-const char* const kSceneFiles[7] = {"cube.3ds",      "water.bmp", "Mezirozame0.3ds", "MeziroT.bmp",
-                                    "pink.bmp",      "sphererot270.3ds", "food.bmp"};
 
 bool LoadScene(const SceneObjects& scene) {
   BaseModel* models[] = {scene.tank, scene.fish, scene.food};
-  const char* modelFiles[] = {kSceneFiles[0], kSceneFiles[2], kSceneFiles[5]};
+  const char* modelFiles[] = {"cube.3ds", "Mezirozame0.3ds", "sphererot270.3ds"};
   Texture* textures[] = {scene.water, scene.fishSkin, scene.pink, scene.foodSkin};
-  const char* textureFiles[] = {kSceneFiles[1], kSceneFiles[3], kSceneFiles[4], kSceneFiles[6]};
+  // The page fetches the same files before main runs.
+  const char* textureFiles[] = {"water.bmp", "MeziroT.bmp", "pink.bmp", "food.bmp"};
   bool loaded = true;
   for (int i = 0; i < 3; ++i) {
     models[i]->Load3DS(modelFiles[i]);
@@ -31,7 +30,21 @@ bool LoadScene(const SceneObjects& scene) {
       loaded = false;
     }
   }
-  return loaded;
+  MeshDesc desc = {};
+  desc.primitive = PRIM_TRIANGLEFAN;
+  desc.hasDiffuse = true;
+  desc.texChannels[0] = true;
+  desc.vertexCount = 4;
+  scene.fan->Init(desc);
+  const float corners[] = {-0.9f, -1.3f, 0.0f, -0.1f, -1.3f, 0.0f, -0.1f, -0.5f, 0.0f,
+                           -0.9f, -0.5f, 0.0f};
+  const Colour colours[] = {Colour(1.0f, 0.2f, 0.2f, 1.0f), Colour(0.2f, 1.0f, 0.2f, 1.0f),
+                            Colour(0.2f, 0.2f, 1.0f, 1.0f), Colour(1.0f, 0.9f, 0.5f, 1.0f)};
+  const float uv[] = {0, 0, 2, 0, 2, 2, 0, 2};
+  scene.fan->SetVertices(corners);
+  scene.fan->SetDiffuse(colours);
+  scene.fan->SetTextureCoords(uv, 0);
+  return loaded && scene.fan->status == E_OK;
 }
 
 void DrawScene(Engine& engine, const SceneObjects& scene, const std::string& variant,
@@ -60,6 +73,15 @@ void DrawScene(Engine& engine, const SceneObjects& scene, const std::string& var
   engine.SetDepthTest(true);
   engine.SetDepthWrite(true);
   engine.SetAlphaBlend(false);
+  // The fan marks the stencil; the second fish is drawn only outside it.
+  engine.ClearStencil();
+  engine.SetStencilTest(true);
+  engine.SetStencilFunc(CMP_ALWAYS);
+  engine.SetStencilRef(1);
+  engine.SetStencilOp(STENCIL_KEEP, STENCIL_KEEP, STENCIL_REPLACE);
+  scene.fishSkin->Apply(0, TOP_MODULATE, ADDRESS_WRAP);
+  scene.fan->Render();
+  engine.SetStencilTest(false);
 
   const float roll = 1.5707963f;
   scene.fishSkin->Apply(0, TOP_MODULATE, ADDRESS_WRAP);
@@ -68,9 +90,13 @@ void DrawScene(Engine& engine, const SceneObjects& scene, const std::string& var
   scene.fish->SetScale(5.5f, 5.5f, 5.5f);
   scene.fish->Render();
   scene.pink->Apply(1, TOP_DISABLE, ADDRESS_WRAP);
+  engine.SetStencilTest(true);
+  engine.SetStencilFunc(CMP_NOTEQUAL);
+  engine.SetStencilOp(STENCIL_KEEP, STENCIL_KEEP, STENCIL_KEEP);
   scene.fish->SetTransform(0.4f, -0.6f, 0.5f, 5.0f, roll, 0.0f);
   scene.fish->SetScale(5.5f, 5.5f, 5.5f);
   scene.fish->Render();
+  engine.SetStencilTest(false);
 
   // The ball with its near side culled: the inside of its far side shows.
   engine.SetCullMode(CULL_FRONT);

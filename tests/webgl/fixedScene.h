@@ -4,13 +4,17 @@
 
 class BaseModel;
 class Engine;
+class Mesh;
 class Texture;
 
 // One fixed scene drawn through the renderer interface the way the frame
-// step draws: the tank added onto the blue background, a fish with the
-// pink overlay added on stage 1, the same fish without it, and a food ball
-// in its texture's colour alone with its front faces culled. No
-// simulation; the camera is fixed.
+// step draws: the tank added onto the blue background; a fan of coloured
+// vertices without indices that marks the stencil buffer (its last colour
+// stays current and tints what follows, as immediate mode leaves it); a
+// fish with the pink overlay added on stage 1; the same fish without it,
+// drawn only where the fan left no mark; and a food ball in its texture's
+// colour alone with its front faces culled. No simulation; the camera is
+// fixed.
 
 const int kSceneSide = 256;
 
@@ -22,12 +26,11 @@ struct SceneObjects {
   Texture* pink;
   BaseModel* food;
   Texture* foodSkin;
+  Mesh* fan;
 };
 
-// The asset files loaded into the objects, in SceneObjects order.
-extern const char* const kSceneFiles[7];
-
-// Loads every object from its file; false after printing which failed.
+// Loads the models and textures from their files and builds the fan;
+// false after printing what failed.
 bool LoadScene(const SceneObjects& scene);
 
 // `variant` "" draws the scene as it is; "no-overlay" leaves the pink

@@ -10,6 +10,7 @@
 
 #include "fixedScene.h"
 #include "webglengine/webglEngine.h"
+#include "webglengine/webglMesh.h"
 #include "webglengine/webglModel.h"
 #include "webglengine/webglTexture.h"
 
@@ -35,7 +36,8 @@ int main(int argc, char** argv) {
   }
   WebGLModel tank, fish, food;
   WebGLTexture water, fishSkin, pink, foodSkin;
-  const SceneObjects scene = {&tank, &water, &fish, &fishSkin, &pink, &food, &foodSkin};
+  WebGLMesh fan;
+  const SceneObjects scene = {&tank, &water, &fish, &fishSkin, &pink, &food, &foodSkin, &fan};
   if (!LoadScene(scene)) {
     Fail("the scene's files did not load");
     return 1;

@@ -11,6 +11,7 @@
 
 #include "fixedScene.h"
 #include "oglengine/oglEngine.h"
+#include "oglengine/oglMesh.h"
 #include "oglengine/oglModel.h"
 #include "oglengine/oglTexture.h"
 
@@ -57,8 +58,9 @@ int main(int argc, char** argv) {
   auto fish = std::make_unique<OpenGLModel>();
   auto food = std::make_unique<OpenGLModel>();
   OpenGLTexture water, fishSkin, pink, foodSkin;
+  OpenGLMesh fan;
   const SceneObjects scene = {tank.get(), &water, fish.get(), &fishSkin, &pink, food.get(),
-                              &foodSkin};
+                              &foodSkin, &fan};
   if (!LoadScene(scene)) return 1;
   DrawScene(engine, scene, argc > 2 ? argv[2] : "", AdditiveBlend);
 
