@@ -47,8 +47,9 @@ const char* PathText(const char* path) { return path ? path : "(null)"; }
 
 }  // namespace
 
-void DXModel::SetPositions(DXMesh& mesh, const Vec3* positions) {
+void DXModel::SetPositions(DXMesh& mesh, const Vec3* positions, const Vec3* normals) {
   mesh.SetVertices(Floats(positions));
+  if (normals) mesh.SetNormals(Floats(normals));
 }
 
 void DXModel::LoadMD2(const char* path) {
@@ -63,6 +64,7 @@ void DXModel::LoadMD2(const char* path) {
   if (!AddMd2Mesh(data)) return;
   md2.Build(data);
   md2Pose.resize(static_cast<size_t>(md2.CornerCount()));
+  md2PoseNormals.resize(md2Pose.size());
   SetStatus(E_OK, "Succesfully Loaded %s", path);
 }
 
@@ -75,6 +77,8 @@ bool DXModel::AddMd2Mesh(const Md2ModelData& data) {
     LOG_REPORT(this, E_ERROR, "The MD2 model has no triangles to draw");
     return false;
   }
+  std::vector<Vec3> normals(positions.size());
+  Md2ExpandFrameNormals(normals.data(), data.objects[0], data.objects[0]);
   auto indices = DXAllocate<int>(corners);
   if (!indices) {
     LOG_REPORT(this, E_NOMEM, "could not allocate memory for index list");
@@ -92,9 +96,10 @@ bool DXModel::AddMd2Mesh(const Md2ModelData& data) {
 
   auto mesh = std::make_unique<DXMesh>();
   MeshDesc desc = Description(PRIM_TRIANGLELIST, corners, corners);
+  desc.hasNormals = true;
   desc.texChannels[0] = desc.texChannels[1] = true;
   if (!InitMesh(*mesh, desc, this)) return false;
-  SetPositions(*mesh, positions.data());
+  SetPositions(*mesh, positions.data(), normals.data());
   mesh->SetTextureCoords(coords.data(), 0);
   mesh->SetTextureCoords(coords.data(), 1);
   mesh->SetIndices(indices.get());
@@ -156,17 +161,21 @@ bool DXModel::AddBspFace(const Quake3Bsp& level, const Q3Face& face, const char*
                            : nullptr;
   const bool textured = texture && texture->status == E_OK;
   std::vector<float> positions(3 * static_cast<size_t>(count));
+  std::vector<float> normals(3 * static_cast<size_t>(count));
   std::vector<float> coords(2 * static_cast<size_t>(count));
   std::vector<float> lightmapCoords(2 * static_cast<size_t>(count));
   StageFaceVertices(level, face, positions.data(), coords.data(), lightmapCoords.data());
+  StageFaceNormals(level, face, normals.data());
 
   auto mesh = std::make_unique<DXMesh>();
   mesh->name = std::string(path) + "-fan";
   MeshDesc desc = Description(PRIM_TRIANGLEFAN, count, 0);
+  desc.hasNormals = true;  // for a viewer that lights the level
   // Coordinates only where there is a texture to look up.
   desc.texChannels[0] = desc.texChannels[1] = textured;
   if (!InitMesh(*mesh, desc, this)) return false;
   mesh->SetVertices(positions.data());
+  mesh->SetNormals(normals.data());
   if (textured) {
     mesh->SetTextureCoords(coords.data(), 0);
     mesh->SetTextureCoords(lightmapCoords.data(), 1);
