@@ -161,25 +161,28 @@ bool DXModel::AddBspFace(const Quake3Bsp& level, const Q3Face& face, const char*
                            : nullptr;
   const bool textured = texture && texture->status == E_OK;
   std::vector<float> positions(3 * static_cast<size_t>(count));
-  std::vector<float> normals(3 * static_cast<size_t>(count));
   std::vector<float> coords(2 * static_cast<size_t>(count));
   std::vector<float> lightmapCoords(2 * static_cast<size_t>(count));
   StageFaceVertices(level, face, positions.data(), coords.data(), lightmapCoords.data());
-  StageFaceNormals(level, face, normals.data());
 
   auto mesh = std::make_unique<DXMesh>();
   mesh->name = std::string(path) + "-fan";
   MeshDesc desc = Description(PRIM_TRIANGLEFAN, count, 0);
-  desc.hasNormals = true;  // for a viewer that lights the level
-  // Coordinates only where there is a texture to look up.
+  // Coordinates only where there is a texture to look up; normals, for
+  // lighting, only where there is none to show the surface. Every component
+  // costs a lock of the vertex buffer, which waits for the device.
   desc.texChannels[0] = desc.texChannels[1] = textured;
+  desc.hasNormals = !textured;
   if (!InitMesh(*mesh, desc, this)) return false;
   mesh->SetVertices(positions.data());
-  mesh->SetNormals(normals.data());
   if (textured) {
     mesh->SetTextureCoords(coords.data(), 0);
     mesh->SetTextureCoords(lightmapCoords.data(), 1);
     mesh->SetTexture(texture, 0);
+  } else {
+    std::vector<float> normals(3 * static_cast<size_t>(count));
+    StageFaceNormals(level, face, normals.data());
+    mesh->SetNormals(normals.data());
   }
   meshes.push_back(std::move(mesh));
   return true;

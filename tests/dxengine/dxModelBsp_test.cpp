@@ -79,6 +79,7 @@ TEST_F(DXModelBsp, OneFanPerFaceWithItsTexture) {
     EXPECT_EQ(mesh.textures[0], textured ? model.SurfaceTexture(i) : nullptr);
     EXPECT_EQ(mesh.texChannels[0], textured);
     EXPECT_EQ(mesh.texChannels[1], textured);
+    EXPECT_EQ(mesh.hasNormals, !textured);  // for lighting what has no texture
   }
   const DXMesh& first = *model.GetMesh(0);
   const std::vector<Vec3> positions = MeshPositions(first);
