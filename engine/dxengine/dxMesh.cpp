@@ -169,13 +169,44 @@ BYTE* DXMesh::LockVertices(bool asResult) {
   return data;
 }
 
+void DXMesh::CopyVertexWords(BYTE* data, const float* values, int offset, int words) const {
+  for (int i = 0; i < vertexCount; ++i)
+    std::memcpy(data + static_cast<size_t>(i) * stride + offset * 4, values + i * words, words * 4);
+}
+
 void DXMesh::WriteVertexWords(const float* values, int offset, int words,
                               bool lockFailureAsResult) {
   BYTE* data = LockVertices(lockFailureAsResult);
   if (!data) return;
-  for (int i = 0; i < vertexCount; ++i)
-    std::memcpy(data + static_cast<size_t>(i) * stride + offset * 4, values + i * words, words * 4);
+  CopyVertexWords(data, values, offset, words);
   vertexBuffer->Unlock();
+}
+
+void DXMesh::SetVertexData(const float* xyz, const float* normals, const float* uv0,
+                           const float* uv1) {
+  if (normals && !NormalsFit()) normals = nullptr;
+  if (uv0 && !TexCoordsFit(0)) uv0 = nullptr;
+  if (uv1 && !TexCoordsFit(1)) uv1 = nullptr;
+  BYTE* data = LockVertices(true);
+  if (!data) return;
+  CopyVertexWords(data, xyz, 0, 3);
+  if (normals) CopyVertexWords(data, normals, 3, 3);
+  if (uv0) CopyVertexWords(data, uv0, TexCoordWord(0), 2);
+  if (uv1) CopyVertexWords(data, uv1, TexCoordWord(1), 2);
+  vertexBuffer->Unlock();
+}
+
+bool DXMesh::NormalsFit() {
+  if (hasNormals) return true;
+  LOG_REPORT(this, E_ERROR, "No normals set in the vertex type!");
+  return false;
+}
+
+bool DXMesh::TexCoordsFit(int channel) {
+  // Only the first three channels have a place in the vertex.
+  if (channel >= 0 && channel < TexCoordSets() && texChannels[channel]) return true;
+  LOG_REPORT(this, E_ERROR, "No texture coordinates set in the vertex type!");
+  return false;
 }
 
 void DXMesh::WriteColours(const Colour* colours, int offset) {
@@ -204,11 +235,7 @@ std::vector<float> DXMesh::ReadVertexWords(int offset, int words) const {
 void DXMesh::SetVertices(const float* xyz) { WriteVertexWords(xyz, 0, 3, false); }
 
 void DXMesh::SetNormals(const float* xyz) {
-  if (!hasNormals) {
-    LOG_REPORT(this, E_ERROR, "No normals set in the vertex type!");
-    return;
-  }
-  WriteVertexWords(xyz, 3, 3, false);
+  if (NormalsFit()) WriteVertexWords(xyz, 3, 3, false);
 }
 
 void DXMesh::SetDiffuse(const Colour* colours) {
@@ -228,12 +255,7 @@ void DXMesh::SetSpecular(const Colour* colours) {
 }
 
 void DXMesh::SetTextureCoords(const float* uv, int channel) {
-  // Only the first three channels have a place in the vertex.
-  if (channel < 0 || channel >= TexCoordSets() || !texChannels[channel]) {
-    LOG_REPORT(this, E_ERROR, "No texture coordinates set in the vertex type!");
-    return;
-  }
-  WriteVertexWords(uv, TexCoordOffset() + 2 * channel, 2, true);
+  if (TexCoordsFit(channel)) WriteVertexWords(uv, TexCoordWord(channel), 2, true);
 }
 
 void DXMesh::SetIndices(const int* indices) {

@@ -35,6 +35,12 @@ class DXMesh : public Mesh {
   void SetTransform(float x, float y, float z, float a, float b, float c) override;
   void SetVertexShader(VertexShader* shader) override;
 
+  // Writes the positions and, where given, normals and texture sets 0 and 1
+  // (each as its own setter takes them) in one lock of the vertex buffer:
+  // every lock waits until the device has caught up. A component given that
+  // the layout lacks is reported, as by its setter, and left out.
+  void SetVertexData(const float* xyz, const float* normals, const float* uv0, const float* uv1);
+
   // Scales the world matrix's output axes: column 0 by sx, 1 by sy, 2 by sz
   // (rotation rows only; the translation stays).
   void Scale(float sx, float sy, float sz);
@@ -57,6 +63,11 @@ class DXMesh : public Mesh {
   BYTE* LockVertices(bool asResult);
   // Writes `words` floats a vertex from `values` at word `offset` of each.
   void WriteVertexWords(const float* values, int offset, int words, bool lockFailureAsResult);
+  void CopyVertexWords(BYTE* data, const float* values, int offset, int words) const;
+  // False, after the entry the setters write, when the layout has no place
+  // for normals or for texture set `channel`.
+  bool NormalsFit();
+  bool TexCoordsFit(int channel);
   void WriteColours(const Colour* colours, int offset);
   int ColourOffset() const;      // word of the diffuse colour
   int TexCoordOffset() const;    // word of texture set 0

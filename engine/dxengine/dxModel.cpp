@@ -243,7 +243,8 @@ void DXModel::Render() {
 // A model without key frames draws mesh 0 as it is.
 void DXModel::RenderFrame(int animation, int frame) {
   if (meshes.empty() || !meshes[0]) return;
-  if (const Vec3* corners = md2.Frame(animation, frame)) SetPositions(*meshes[0], corners);
+  if (const Vec3* corners = md2.Frame(animation, frame))
+    SetPositions(*meshes[0], corners, md2.FrameNormals(animation, frame));
   meshes[0]->Render();
 }
 
@@ -258,8 +259,8 @@ void DXModel::Animate(int animation, float time) {
   }
   if (md2.AnimationCount() > 0) {
     float cycleTime;
-    md2.Blend(animation, time, md2Pose.data(), &cycleTime);
-    SetPositions(*meshes[0], md2Pose.data());
+    md2.Blend(animation, time, md2Pose.data(), &cycleTime, md2PoseNormals.data());
+    SetPositions(*meshes[0], md2Pose.data(), md2PoseNormals.data());
     meshes[0]->Render();
     return;
   }

@@ -71,12 +71,14 @@ class DXModel : public BaseModel {
   bool AddMs3dMesh(int index);
   // Moves mesh `index` to the skeleton's current pose.
   void PoseMs3dMesh(int index);
-  // Writes one position a vertex from an array of the mesh's vertex count.
-  static void SetPositions(DXMesh& mesh, const Vec3* positions);
+  // Writes one position a vertex from an array of the mesh's vertex count,
+  // and as many normals when given them.
+  static void SetPositions(DXMesh& mesh, const Vec3* positions, const Vec3* normals = nullptr);
 
   std::vector<std::unique_ptr<DXMesh>> meshes;
   Md2Animations md2;
   std::vector<Vec3> md2Pose;  // the blended frame Animate draws
+  std::vector<Vec3> md2PoseNormals;  // and its normals
   std::unique_ptr<Model> ms3d;
   std::vector<std::unique_ptr<DXTexture>> materialTextures;
   float lastAnimateTime;

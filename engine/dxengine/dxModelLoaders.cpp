@@ -47,8 +47,8 @@ const char* PathText(const char* path) { return path ? path : "(null)"; }
 
 }  // namespace
 
-void DXModel::SetPositions(DXMesh& mesh, const Vec3* positions) {
-  mesh.SetVertices(Floats(positions));
+void DXModel::SetPositions(DXMesh& mesh, const Vec3* positions, const Vec3* normals) {
+  mesh.SetVertexData(Floats(positions), normals ? Floats(normals) : nullptr, nullptr, nullptr);
 }
 
 void DXModel::LoadMD2(const char* path) {
@@ -63,6 +63,7 @@ void DXModel::LoadMD2(const char* path) {
   if (!AddMd2Mesh(data)) return;
   md2.Build(data);
   md2Pose.resize(static_cast<size_t>(md2.CornerCount()));
+  md2PoseNormals.resize(md2Pose.size());
   SetStatus(E_OK, "Succesfully Loaded %s", path);
 }
 
@@ -75,6 +76,8 @@ bool DXModel::AddMd2Mesh(const Md2ModelData& data) {
     LOG_REPORT(this, E_ERROR, "The MD2 model has no triangles to draw");
     return false;
   }
+  std::vector<Vec3> normals(positions.size());
+  Md2ExpandFrameNormals(normals.data(), data.objects[0], data.objects[0]);
   auto indices = DXAllocate<int>(corners);
   if (!indices) {
     LOG_REPORT(this, E_NOMEM, "could not allocate memory for index list");
@@ -92,11 +95,11 @@ bool DXModel::AddMd2Mesh(const Md2ModelData& data) {
 
   auto mesh = std::make_unique<DXMesh>();
   MeshDesc desc = Description(PRIM_TRIANGLELIST, corners, corners);
+  desc.hasNormals = true;
   desc.texChannels[0] = desc.texChannels[1] = true;
   if (!InitMesh(*mesh, desc, this)) return false;
-  SetPositions(*mesh, positions.data());
-  mesh->SetTextureCoords(coords.data(), 0);
-  mesh->SetTextureCoords(coords.data(), 1);
+  mesh->SetVertexData(Floats(positions.data()), Floats(normals.data()), coords.data(),
+                      coords.data());
   mesh->SetIndices(indices.get());
   meshes.push_back(std::move(mesh));
   return true;
@@ -163,14 +166,18 @@ bool DXModel::AddBspFace(const Quake3Bsp& level, const Q3Face& face, const char*
   auto mesh = std::make_unique<DXMesh>();
   mesh->name = std::string(path) + "-fan";
   MeshDesc desc = Description(PRIM_TRIANGLEFAN, count, 0);
-  // Coordinates only where there is a texture to look up.
+  // Coordinates only where there is a texture to look up; normals, for
+  // lighting, only where there is none to show the surface.
   desc.texChannels[0] = desc.texChannels[1] = textured;
+  desc.hasNormals = !textured;
   if (!InitMesh(*mesh, desc, this)) return false;
-  mesh->SetVertices(positions.data());
   if (textured) {
-    mesh->SetTextureCoords(coords.data(), 0);
-    mesh->SetTextureCoords(lightmapCoords.data(), 1);
+    mesh->SetVertexData(positions.data(), nullptr, coords.data(), lightmapCoords.data());
     mesh->SetTexture(texture, 0);
+  } else {
+    std::vector<float> normals(3 * static_cast<size_t>(count));
+    StageFaceNormals(level, face, normals.data());
+    mesh->SetVertexData(positions.data(), normals.data(), nullptr, nullptr);
   }
   meshes.push_back(std::move(mesh));
   return true;
@@ -227,9 +234,8 @@ bool DXModel::AddMs3dMesh(int index) {
   desc.hasNormals = true;
   desc.texChannels[0] = true;
   if (!InitMesh(*mesh, desc, this)) return false;
-  SetPositions(*mesh, positions.data());
-  mesh->SetTextureCoords(Floats(coords.data()), 0);
-  mesh->SetNormals(Floats(normals.data()));
+  mesh->SetVertexData(Floats(positions.data()), Floats(normals.data()), Floats(coords.data()),
+                      nullptr);
   mesh->SetIndices(indices.data());
   // A texture that failed to load would leave whatever the stage last held.
   const int material = ms3d->materialIndices[index];

@@ -13,16 +13,20 @@ int Wrap(int value, int count) {
 
 void Md2Animations::Build(const Md2ModelData& data) {
   frames.clear();
+  normals.clear();
   corners = data.objects.empty() ? 0 : 3 * data.objects.front().faceCount;
   const Md2FrameObject* first = data.objects.empty() ? nullptr : &data.objects.front();
   for (const Md2Animation& animation : data.animations) {
-    std::vector<std::vector<Vec3>> keys;
+    Keys keys, keyNormals;
     for (int j = animation.startFrame; j < animation.endFrame; ++j) {
-      std::vector<Vec3> positions(static_cast<size_t>(corners));
-      Md2ExpandFrame(positions.data(), data.objects[static_cast<size_t>(j)], *first);
-      keys.push_back(std::move(positions));
+      const Md2FrameObject& frame = data.objects[static_cast<size_t>(j)];
+      keys.emplace_back(static_cast<size_t>(corners));
+      Md2ExpandFrame(keys.back().data(), frame, *first);
+      keyNormals.emplace_back(static_cast<size_t>(corners));
+      Md2ExpandFrameNormals(keyNormals.back().data(), frame, *first);
     }
     frames.push_back(std::move(keys));
+    normals.push_back(std::move(keyNormals));
   }
 }
 
@@ -37,9 +41,17 @@ const Vec3* Md2Animations::Frame(int animation, int frame) const {
   return keys[Wrap(frame, static_cast<int>(keys.size()))].data();
 }
 
-bool Md2Animations::Blend(int animation, float time, Vec3* out, float* cycleTime) const {
+const Vec3* Md2Animations::FrameNormals(int animation, int frame) const {
+  if (normals.empty()) return nullptr;
+  const auto& keys = normals[Wrap(animation, AnimationCount())];
+  return keys[Wrap(frame, static_cast<int>(keys.size()))].data();
+}
+
+bool Md2Animations::Blend(int animation, float time, Vec3* out, float* cycleTime,
+                          Vec3* normalsOut) const {
   if (frames.empty()) return false;
-  const auto& keys = frames[Wrap(animation, AnimationCount())];
+  const int a = Wrap(animation, AnimationCount());
+  const auto& keys = frames[a];
   const int n = static_cast<int>(keys.size());
   // A negative time runs the cycle backwards from its end rather than
   // indexing before the first frame.
@@ -54,6 +66,12 @@ bool Md2Animations::Blend(int animation, float time, Vec3* out, float* cycleTime
   const Vec3* from = keys[static_cast<size_t>(f)].data();
   const Vec3* to = keys[static_cast<size_t>(g)].data();
   for (int i = 0; i < corners; ++i) out[i] = from[i] + (to[i] - from[i]) * s;
+  if (normalsOut) {
+    const Vec3* fromNormal = normals[a][static_cast<size_t>(f)].data();
+    const Vec3* toNormal = normals[a][static_cast<size_t>(g)].data();
+    for (int i = 0; i < corners; ++i)
+      normalsOut[i] = fromNormal[i] + (toNormal[i] - fromNormal[i]) * s;
+  }
   *cycleTime = t;
   return true;
 }
@@ -71,4 +89,22 @@ bool Md2FirstFrameCorners(const Md2ModelData& data, std::vector<Vec3>& positions
       if (hasTexCoords) texCoords.push_back(first.texCoords[static_cast<size_t>(face.texCoordIndex[c])]);
     }
   return true;
+}
+
+void Md2ExpandFrameNormals(Vec3* out, const Md2FrameObject& frame, const Md2FrameObject& first) {
+  std::vector<Vec3> sums(frame.vertices.size());
+  for (std::int32_t k = 0; k < frame.faceCount; ++k) {
+    const std::int32_t* index = first.faces[static_cast<size_t>(k)].vertexIndex;
+    const Vec3& a = frame.vertices[static_cast<size_t>(index[0])];
+    // Clockwise from outside: (c - a) x (b - a) points out, as long as the
+    // face's area.
+    Vec3 normal;
+    normal.SetCross(frame.vertices[static_cast<size_t>(index[2])] - a,
+                    frame.vertices[static_cast<size_t>(index[1])] - a);
+    for (int c = 0; c < 3; ++c) sums[static_cast<size_t>(index[c])] += normal;
+  }
+  for (Vec3& sum : sums) sum.Normalise();
+  for (std::int32_t k = 0; k < frame.faceCount; ++k)
+    for (int c = 0; c < 3; ++c)
+      out[3 * k + c] = sums[static_cast<size_t>(first.faces[static_cast<size_t>(k)].vertexIndex[c])];
 }

@@ -267,6 +267,8 @@ void OpenGLMesh::DrawArrays() {
     glBegin(mode);
     for (int32_t i = 0; i < vertexCount; ++i) {
       if (hasDiffuse && colours) glColor3f(colours[3 * i], colours[3 * i + 1], colours[3 * i + 2]);
+      // For lighting; with lighting off a normal changes nothing drawn.
+      if (hasNormals && normals) glNormal3f(normals[3 * i], normals[3 * i + 1], normals[3 * i + 2]);
       for (int channel = 0; channel < kTextureStages; ++channel) {
         const float* uv = texCoords[channel];
         if (!texChannels[channel] || !uv) continue;

@@ -10,7 +10,7 @@
 // The OpenGL mesh: every vertex component in an array of its own; an
 // indexed mesh also keeps them packed in one interleaved array that is drawn
 // with glDrawElements, while a mesh without indices is drawn in immediate
-// mode. The mesh owns its arrays.
+// mode, with its normals when it was given them. The mesh owns its arrays.
 //
 // Client arrays are copied to the driver at every draw, and immediate mode
 // costs a call per vertex: a mesh drawn a second time with unchanged data

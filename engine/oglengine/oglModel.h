@@ -35,13 +35,15 @@ class OpenGLModel : public BaseModel {
   void Load3DS(const char* path) override;
   // Builds one mesh from a 3DS mesh record and adds it to the model.
   void AddMesh3ds(const meshrec3ds& record);
-  // One mesh of the first frame's triangle corners, drawn in immediate
-  // mode, and every animation's key frames expanded for RenderFrame and
-  // Animate. A file the reader refuses makes nothing. No texture is attached.
+  // One mesh of the first frame's triangle corners with their normals,
+  // drawn in immediate mode, and every animation's key frames expanded for
+  // RenderFrame and Animate. A file the reader refuses makes nothing. No
+  // texture is attached.
   void LoadMD2(const char* path) override;
-  // One triangle-fan mesh per face with its surface texture attached (none
-  // when the face names no texture of the level), one texture per texture
-  // name ("name.bmp") and one per light map, brightened and transposed.
+  // One triangle-fan mesh per face with the file's vertex normals and its
+  // surface texture attached (none when the face names no texture of the
+  // level), one texture per texture name ("name.bmp") and one per light map,
+  // brightened and transposed.
   void LoadBSP(const char* path) override;
   // One mesh per MilkShape mesh that has triangles (an empty entry for the
   // others), posed by its bones, with its material's texture attached.
@@ -66,8 +68,14 @@ class OpenGLModel : public BaseModel {
   const Textures& MaterialTextures() const { return materialTextures; }
 
  private:
-  OpenGLMesh* AddBspFace(const Q3Face& face, const char* path, float* positions, float* uv,
-                         float* lightmapUv);
+  // Arrays a face's vertices are copied into before they go to its mesh.
+  struct FaceStaging {
+    float* positions;
+    float* normals;
+    float* uv;
+    float* lightmapUv;
+  };
+  OpenGLMesh* AddBspFace(const Q3Face& face, const char* path, const FaceStaging& staging);
   void AddLightmap(std::uint8_t* lightmap);
   bool AddMs3dMesh(int index);
   void AnimateMd2(int animation, float time);
@@ -82,6 +90,7 @@ class OpenGLModel : public BaseModel {
   Md2ModelData md2;
   Md2Animations md2Frames;
   std::vector<Vec3> md2Blend;  // mesh 0's positions between two key frames
+  std::vector<Vec3> md2BlendNormals;  // and their normals
 
   Quake3Bsp level;
   Textures surfaceTextures;

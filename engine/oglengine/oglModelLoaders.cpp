@@ -20,11 +20,12 @@ static_assert(sizeof(TexCoord) == 2 * sizeof(float), "TexCoord arrays are float 
 const float* Floats(const Vec3* values) { return reinterpret_cast<const float*>(values); }
 const float* Floats(const TexCoord* values) { return reinterpret_cast<const float*>(values); }
 
-// Triangles or a fan without normals, colours or indices: drawn in
+// Triangles or a fan with normals, without colours or indices: drawn in
 // immediate mode.
 MeshDesc ImmediateDesc(PrimitiveType primitive, int32_t vertexCount, int textureChannels) {
   MeshDesc desc = {};
   desc.primitive = primitive;
+  desc.hasNormals = true;
   for (int channel = 0; channel < textureChannels; ++channel) desc.texChannels[channel] = true;
   desc.vertexCount = vertexCount;
   return desc;
@@ -38,6 +39,8 @@ void OpenGLModel::LoadMD2(const char* path) {
   std::vector<Vec3> positions;
   std::vector<TexCoord> texCoords;
   Md2FirstFrameCorners(md2, positions, texCoords);
+  std::vector<Vec3> normals(positions.size());
+  if (!md2.objects.empty()) Md2ExpandFrameNormals(normals.data(), md2.objects[0], md2.objects[0]);
   LOG_TRACE("Loaded: %d vert, and %d texture crds", static_cast<int>(positions.size()),
             static_cast<int>(texCoords.size()));
 
@@ -45,11 +48,15 @@ void OpenGLModel::LoadMD2(const char* path) {
   meshes.push_back(mesh);
   mesh->Init(ImmediateDesc(PRIM_TRIANGLELIST, static_cast<int32_t>(positions.size()), 1));
   // A file without triangles has no corners to give.
-  if (!positions.empty()) mesh->SetVertices(Floats(positions.data()));
+  if (!positions.empty()) {
+    mesh->SetVertices(Floats(positions.data()));
+    mesh->SetNormals(Floats(normals.data()));
+  }
   if (!texCoords.empty()) mesh->SetTextureCoords(Floats(texCoords.data()), 0);
 
   md2Frames.Build(md2);
   md2Blend.resize(static_cast<size_t>(md2Frames.CornerCount()));
+  md2BlendNormals.resize(md2Blend.size());
 }
 
 void OpenGLModel::LoadBSP(const char* path) {
@@ -66,9 +73,11 @@ void OpenGLModel::LoadBSP(const char* path) {
   // Every face is staged in the same arrays; the reader refuses faces
   // larger than they are.
   const size_t staged = Quake3Bsp::kMaxFaceVertices;
-  std::vector<float> positions(3 * staged), uv(2 * staged), lightmapUv(2 * staged);
+  std::vector<float> positions(3 * staged), normals(3 * staged), uv(2 * staged),
+      lightmapUv(2 * staged);
   for (const Q3Face& face : level.faces)
-    meshes.push_back(AddBspFace(face, path, positions.data(), uv.data(), lightmapUv.data()));
+    meshes.push_back(AddBspFace(face, path, {positions.data(), normals.data(), uv.data(),
+                                             lightmapUv.data()}));
 }
 
 // Brightens the level's light map in place and uploads it transposed.
@@ -84,15 +93,17 @@ void OpenGLModel::AddLightmap(std::uint8_t* lightmap) {
   texture.Unlock();
 }
 
-OpenGLMesh* OpenGLModel::AddBspFace(const Q3Face& face, const char* path, float* positions,
-                                    float* uv, float* lightmapUv) {
+OpenGLMesh* OpenGLModel::AddBspFace(const Q3Face& face, const char* path,
+                                    const FaceStaging& staging) {
   OpenGLMesh* mesh = new OpenGLMesh();
   mesh->name = std::string(path) + "-fan";
   mesh->Init(ImmediateDesc(PRIM_TRIANGLEFAN, face.vertexCount, 2));
-  StageFaceVertices(level, face, positions, uv, lightmapUv);
-  mesh->SetVertices(positions);
-  mesh->SetTextureCoords(uv, 0);
-  mesh->SetTextureCoords(lightmapUv, 1);
+  StageFaceVertices(level, face, staging.positions, staging.uv, staging.lightmapUv);
+  StageFaceNormals(level, face, staging.normals);
+  mesh->SetVertices(staging.positions);
+  mesh->SetNormals(staging.normals);
+  mesh->SetTextureCoords(staging.uv, 0);
+  mesh->SetTextureCoords(staging.lightmapUv, 1);
   // The reader does not check the index: one outside the table gets nothing.
   if (face.textureIndex >= 0 && face.textureIndex < static_cast<int>(surfaceTextures.size()))
     mesh->SetTexture(surfaceTextures[static_cast<size_t>(face.textureIndex)].get(), 0);
@@ -143,9 +154,7 @@ bool OpenGLModel::AddMs3dMesh(int index) {
 
   OpenGLMesh* mesh = new OpenGLMesh();
   meshes[static_cast<size_t>(index)] = mesh;
-  MeshDesc desc = ImmediateDesc(PRIM_TRIANGLELIST, static_cast<int32_t>(corners), 1);
-  desc.hasNormals = true;  // kept, though immediate mode does not send them
-  mesh->Init(desc);
+  mesh->Init(ImmediateDesc(PRIM_TRIANGLELIST, static_cast<int32_t>(corners), 1));
   LOG_TRACE("Setting values");
   mesh->SetVertices(Floats(positions.get()));
   mesh->SetTextureCoords(Floats(uv.get()), 0);
@@ -161,8 +170,10 @@ bool OpenGLModel::AddMs3dMesh(int index) {
 
 void OpenGLModel::RenderFrame(int animation, int frame) {
   if (meshes.empty() || !meshes[0]) return;
-  if (const Vec3* corners = md2Frames.Frame(animation, frame))
+  if (const Vec3* corners = md2Frames.Frame(animation, frame)) {
     meshes[0]->SetVertices(Floats(corners));
+    meshes[0]->SetNormals(Floats(md2Frames.FrameNormals(animation, frame)));
+  }
   meshes[0]->Render();
 }
 
@@ -179,8 +190,9 @@ void OpenGLModel::Animate(int animation, float time) {
 
 void OpenGLModel::AnimateMd2(int animation, float time) {
   float cycleTime = 0.0f;
-  md2Frames.Blend(animation, time, md2Blend.data(), &cycleTime);
+  md2Frames.Blend(animation, time, md2Blend.data(), &cycleTime, md2BlendNormals.data());
   meshes[0]->SetVertices(Floats(md2Blend.data()));
+  meshes[0]->SetNormals(Floats(md2BlendNormals.data()));
   meshes[0]->Render();
   lastTime = cycleTime;
 }

@@ -175,6 +175,15 @@ void StageFaceVertices(const Quake3Bsp& level, const Q3Face& face, float* positi
   }
 }
 
+void StageFaceNormals(const Quake3Bsp& level, const Q3Face& face, float* normals) {
+  for (std::int32_t j = 0; j < face.vertexCount; ++j) {
+    const Vec3& normal = level.vertices[static_cast<std::size_t>(face.firstVertex) + j].normal;
+    normals[3 * j] = normal.x;
+    normals[3 * j + 1] = normal.z;
+    normals[3 * j + 2] = -normal.y;
+  }
+}
+
 void LightmapToPixels(const std::uint8_t* lightmap, std::uint32_t* pixels, int pitch,
                       bool transposed) {
   const int size = Quake3Bsp::kLightmapSize;

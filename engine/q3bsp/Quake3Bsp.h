@@ -83,6 +83,10 @@ void AdjustLightmapGamma(std::uint8_t* bytes, int byteCount, float factor);
 void StageFaceVertices(const Quake3Bsp& level, const Q3Face& face, float* positions, float* uv,
                        float* lightmapUv);
 
+// Writes the normals of a face's vertex run, 3 floats each, turned y-up as
+// the positions are: the file's (x, y, z) becomes (x, z, -y).
+void StageFaceNormals(const Quake3Bsp& level, const Q3Face& face, float* normals);
+
 // Writes one 128 x 128 light map as 0x00RRGGBB pixels, `pitch` pixels per
 // row. Transposed, the texel at row r, column c lands at row c, column r.
 void LightmapToPixels(const std::uint8_t* lightmap, std::uint32_t* pixels, int pitch,

@@ -78,6 +78,30 @@ TEST_F(DXMeshTest, EveryComponentAtItsPlace) {
   EXPECT_TRUE(Near(PixelAt(32, 32), Rgb(0, 0.5f, 1.0f))) << std::hex << PixelAt(32, 32);
 }
 
+// Written in one lock, each component lands where its own setter puts it;
+// one the layout lacks is reported and the others are still written.
+TEST_F(DXMeshTest, VertexDataInOneGo) {
+  DXMesh mesh;
+  MeshDesc desc = Desc(PRIM_TRIANGLEFAN, 2, 0);
+  desc.hasNormals = desc.hasDiffuse = true;
+  desc.texChannels[0] = desc.texChannels[1] = true;
+  mesh.Init(desc);
+  const float xyz[] = {1, 2, 3, 4, 5, 6}, normals[] = {0, 0, 1, 0, 1, 0};
+  const float uv0[] = {0.25f, 0.5f, 0.75f, 1}, uv1[] = {2, 3, 4, 5};
+  mesh.SetVertexData(xyz, normals, uv0, uv1);
+  EXPECT_EQ(mesh.status, E_OK) << mesh.message;
+  EXPECT_EQ(mesh.ReadVertexWords(0, 3), std::vector<float>(xyz, xyz + 6));
+  EXPECT_EQ(mesh.ReadVertexWords(3, 3), std::vector<float>(normals, normals + 6));
+  EXPECT_EQ(mesh.ReadVertexWords(mesh.TexCoordWord(0), 2), std::vector<float>(uv0, uv0 + 4));
+  EXPECT_EQ(mesh.ReadVertexWords(mesh.TexCoordWord(1), 2), std::vector<float>(uv1, uv1 + 4));
+
+  DXMesh bare;
+  bare.Init(Desc(PRIM_TRIANGLEFAN, 2, 0));
+  bare.SetVertexData(xyz, normals, nullptr, uv1);
+  EXPECT_EQ(bare.message, "No texture coordinates set in the vertex type!");
+  EXPECT_EQ(bare.ReadVertexWords(0, 3), std::vector<float>(xyz, xyz + 6));
+}
+
 TEST_F(DXMeshTest, SettersOutsideTheLayoutChangeNothing) {
   DXMesh mesh;
   MeshDesc desc = Desc(PRIM_TRIANGLELIST, 3, 0);

@@ -79,6 +79,7 @@ TEST_F(DXModelBsp, OneFanPerFaceWithItsTexture) {
     EXPECT_EQ(mesh.textures[0], textured ? model.SurfaceTexture(i) : nullptr);
     EXPECT_EQ(mesh.texChannels[0], textured);
     EXPECT_EQ(mesh.texChannels[1], textured);
+    EXPECT_EQ(mesh.hasNormals, !textured);  // for lighting what has no texture
   }
   const DXMesh& first = *model.GetMesh(0);
   const std::vector<Vec3> positions = MeshPositions(first);
@@ -86,6 +87,9 @@ TEST_F(DXModelBsp, OneFanPerFaceWithItsTexture) {
   EXPECT_EQ(positions[0].y, 1.0f);
   EXPECT_EQ(positions[0].z, 0.5f);
   EXPECT_EQ(first.ReadVertexWords(first.TexCoordWord(0), 2)[5], -1.0f);  // v held negated
+  // The file's normal (0, 0, 1) turned y-up, as the positions are.
+  const std::vector<float> normals = model.GetMesh(4)->ReadVertexWords(3, 3);
+  EXPECT_EQ(std::vector<float>(normals.begin() + 9, normals.end()), (std::vector<float>{0, 1, 0}));
   EXPECT_EQ(first.ReadVertexWords(first.TexCoordWord(1), 2)[5], 0.75f);
 
   model.GetMesh(0)->Render();

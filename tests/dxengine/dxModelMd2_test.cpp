@@ -67,6 +67,19 @@ TEST_F(DXModelMd2, RealModelsBlendAndWrapTheirKeyFrames) {
     const std::vector<Vec3> next = FileFrame(data, first.startFrame + 3);
     for (size_t i = 0; i < middle.size(); ++i) middle[i] = (middle[i] + next[i]) * 0.5f;
     EXPECT_LT(Distance(MeshPositions(*model.GetMesh(0)), middle), 0.01f);
+    // The normals are blended alike.
+    Md2Animations keys;
+    keys.Build(data);
+    std::vector<Vec3> positions(middle.size()), normals(middle.size());
+    float cycle = 0.0f;
+    keys.Blend(0, 2.0f + 2.5f / static_cast<float>(frames), positions.data(), &cycle,
+               normals.data());
+    const std::vector<float> words = model.GetMesh(0)->ReadVertexWords(3, 3);
+    ASSERT_EQ(words.size(), 3 * normals.size());
+    EXPECT_EQ(Distance(std::vector<Vec3>(reinterpret_cast<const Vec3*>(words.data()),
+                                         reinterpret_cast<const Vec3*>(words.data()) + normals.size()),
+                       normals),
+              0.0f);
 
     const Md2Animation& second = data.animations[1];
     model.RenderFrame(1 + data.animationCount, second.endFrame - second.startFrame + 1);

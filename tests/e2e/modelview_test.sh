@@ -6,7 +6,9 @@
 # agree once the Direct3D one, whose view is left-handed, is mirrored), bsp
 # (the test level from LEVEL_FOLDER: each face shows its texture in both
 # renderers), rock (a 3DS model without texture: lit, it shows shade, not a
-# flat silhouette), refused (a file that is no model, and a wrong renderer
+# flat silhouette), shade (an MD2 model without its skin, a MilkShape gem
+# and the test level without its textures: each lit, not a flat silhouette,
+# in both renderers), refused (a file that is no model, and a wrong renderer
 # name).
 set -u
 run="$1" work="$2" case="$3" level="${4:-}"
@@ -43,6 +45,19 @@ count() {
   convert "$1" -depth 8 txt:- | awk -F'[(),]' "NR > 1 { r = \$3; g = \$4; b = \$5; if ($2) n++ } END { print n + 0 }"
 }
 
+# shaded RENDERER NAME: fails unless RENDERER.png shows NAME with more than a
+# tenth of it darker than white. The picture is kept as RENDERER-NAME.png.
+shaded() {
+  local picture="$work/$2-$1.png"
+  mv "$work/$1.png" "$picture"
+  local model shaded
+  model=$(count "$picture" '(r - 32) ^ 2 + (g - 48) ^ 2 + (b - 64) ^ 2 > 300')
+  shaded=$(count "$picture" '(r - 32) ^ 2 + (g - 48) ^ 2 + (b - 64) ^ 2 > 300 && r + g + b < 675')
+  echo "$1: $2 $model pixels, $shaded of them shaded"
+  [ "$model" -gt 5000 ] || fail "$1: the picture shows too little of the $2"
+  [ "$shaded" -gt $((model / 10)) ] || fail "$1: the $2 is a flat silhouette"
+}
+
 rm -rf "$work" && mkdir -p "$work"
 
 case "$case" in
@@ -70,12 +85,7 @@ case "$case" in
     cp /usr/share/assimp/models/3DS/fels.3ds "$work"/
     for renderer in opengl direct3d; do
       view "$renderer" fels.3ds
-      model=$(count "$work/$renderer.png" '(r - 32) ^ 2 + (g - 48) ^ 2 + (b - 64) ^ 2 > 300')
-      shaded=$(count "$work/$renderer.png" \
-               '(r - 32) ^ 2 + (g - 48) ^ 2 + (b - 64) ^ 2 > 300 && r + g + b < 675')
-      echo "$renderer: model $model pixels, $shaded of them shaded"
-      [ "$model" -gt 5000 ] || fail "$renderer: the picture shows too little of the rock"
-      [ "$shaded" -gt $((model / 10)) ] || fail "$renderer: the rock is a flat silhouette"
+      shaded "$renderer" rock
     done
     ;;
   bsp)
@@ -88,6 +98,18 @@ case "$case" in
       echo "$renderer: floor $red, wall $green, side $yellow pixels"
       [ "$red" -gt 2000 ] && [ "$green" -gt 2000 ] && [ "$yellow" -gt 2000 ] ||
         fail "$renderer: a face does not show its texture"
+    done
+    ;;
+  shade)
+    cp /usr/share/assimp/models/MD2/faerie.md2 "$(dirname "$0")/gem.txt" "$work"/
+    cp "$level/level.bsp" "$work"/
+    for renderer in opengl direct3d; do
+      view "$renderer" faerie.md2
+      shaded "$renderer" faerie
+      view "$renderer" gem.txt
+      shaded "$renderer" gem
+      view "$renderer" level.bsp
+      shaded "$renderer" level
     done
     ;;
   refused)

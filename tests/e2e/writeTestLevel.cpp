@@ -1,6 +1,6 @@
 // Writes a small Quake 3 level for the model viewer's end-to-end test: a
 // floor and two walls meeting in a corner, each with a texture of one
-// colour, and a face without vertices. Given a number of faces and of
+// colour and facing into the corner, and a face without vertices. Given a number of faces and of
 // textures, writes instead a large level for timing the viewer's load: a
 // floor of that many squares using 256 x 256 textures in turn, and eight
 // light maps. Usage: writeTestLevel FOLDER [FACES TEXTURES]
@@ -35,13 +35,17 @@ std::vector<uint8_t> StripedBitmap(int size, int seed) {
   return BuildBmp(spec);
 }
 
-// A square fan of four vertices from `corner` along the axes `a` and `b`.
+const float kUp[3] = {0, 0, 1};
+
+// A square fan of four vertices from `corner` along the axes `a` and `b`,
+// facing `normal` (file space, z up).
 void AddSquare(TestBsp& level, const float corner[3], int a, int b, int texture,
-               float side = 64.0f) {
+               const float normal[3] = kUp, float side = 64.0f) {
   const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
   const int first = static_cast<int>(level.vertices.size());
   for (const auto& st : uv) {
-    TestVertex vertex = {{corner[0], corner[1], corner[2], st[0], st[1], st[0], st[1], 0, 0, 1},
+    TestVertex vertex = {{corner[0], corner[1], corner[2], st[0], st[1], st[0], st[1], normal[0],
+                          normal[1], normal[2]},
                          {255, 255, 255, 255}};
     vertex.values[a] += side * st[0];
     vertex.values[b] += side * st[1];
@@ -66,7 +70,7 @@ void WriteLargeLevel(const std::filesystem::path& folder, int faces, int texture
   while (row * row < faces) ++row;
   for (int f = 0; f < faces; ++f) {
     const float corner[3] = {4.0f * (f % row), 4.0f * (f / row), 0.0f};
-    AddSquare(level, corner, 0, 1, f % textures, 4.0f);
+    AddSquare(level, corner, 0, 1, f % textures, kUp, 4.0f);
   }
   const Bytes bytes = level.Build();
   WriteAll((folder / "level.bsp").string(), bytes.data(), bytes.size());
@@ -95,9 +99,10 @@ int main(int argc, char** argv) {
   level.faces.clear();
   level.lightmapLength = kLightmapBytes;
   const float origin[3] = {0, 0, 0}, back[3] = {0, 64, 0};
-  AddSquare(level, origin, 0, 1, 0);  // floor, z = 0
-  AddSquare(level, back, 0, 2, 1);    // wall, y = 64
-  AddSquare(level, origin, 1, 2, 2);  // side, x = 0
+  const float towardsFront[3] = {0, -1, 0}, towardsSide[3] = {1, 0, 0};
+  AddSquare(level, origin, 0, 1, 0);                // floor, z = 0
+  AddSquare(level, back, 0, 2, 1, towardsFront);    // wall, y = 64
+  AddSquare(level, origin, 1, 2, 2, towardsSide);   // side, x = 0
   level.faces.push_back({0, 0, 0});
   const Bytes bytes = level.Build();
   WriteAll((folder / "level.bsp").string(), bytes.data(), bytes.size());

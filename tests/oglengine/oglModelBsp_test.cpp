@@ -82,6 +82,36 @@ TEST(OpenGLModelBsp, FacesDrawTheirTextures) {
   EXPECT_TRUE(Near(ReadPixel(48, 16), {255, 0, 0}));
 }
 
+// Lit from the viewer, the square is bright where the file's normals face
+// the viewer (file space is z-up: -y is towards it) and dark where they face
+// away.
+TEST(OpenGLModelBsp, FacesAreLitByTheFilesNormals) {
+  TestBsp bsp = Level();
+  for (int v = 0; v < 4; ++v) {
+    TestVertex away = bsp.vertices[v];
+    away.values[8] = 1;
+    bsp.vertices[v].values[8] = -1;
+    bsp.vertices.push_back(away);
+  }
+  for (TestVertex& vertex : bsp.vertices) vertex.values[9] = 0;
+  bsp.faces = {{-1, 0, 4}, {-1, 4, 4}};
+  auto model = LoadLevel(bsp, "normals.bsp");
+  model->SetTransform(0, 0, 0, 0, 0, 0);
+  OpenGLEngine& engine = GlTestContext::Fresh();
+  const GLfloat fromViewer[4] = {0, 0, 1, 0};
+  glLightfv(GL_LIGHT0, GL_POSITION, fromViewer);
+  glEnable(GL_LIGHT0);
+  engine.SetLighting(true);
+  model->MeshAt(0)->Render();
+  const Rgb facing = ReadPixel(32, 32);
+  engine.ClearTarget(Colour(0, 0, 0, 1));
+  model->MeshAt(1)->Render();
+  const Rgb away = ReadPixel(32, 32);
+  engine.SetLighting(false);
+  EXPECT_GT(facing.g, 150) << facing;
+  EXPECT_LT(away.g, 80) << away;
+}
+
 TEST(OpenGLModelBsp, LightMapsAreBrightenedAndTransposed) {
   GlTestContext::Engine();
   const TestBsp bsp = Level();

@@ -159,3 +159,54 @@ TEST(Md2KeyFrames, RealModelBlendsBetweenItsKeyFrames) {
     }
   }
 }
+
+// A closed shape whose triangles the file winds clockwise seen from outside.
+TEST(Md2KeyFrames, NormalsPointOutOfTheModelAndFollowTheBlend) {
+  TestMd2 md2(Names(1, 2));
+  md2.triangles = {{0, 2, 1, 0, 0, 0}, {0, 3, 2, 0, 0, 0}, {0, 1, 3, 0, 0, 0}, {1, 2, 3, 0, 0, 0}};
+  for (TestFrame& frame : md2.frames) frame.vertices = {{0, 0, 0}, {0, 0, 9}, {0, 9, 0}, {9, 0, 0}};
+  md2.frames[1].vertices[3] = {18, 0, 0};  // stretched along x
+  const Md2ModelData data = Loaded(md2);
+  Md2Animations animations;
+  animations.Build(data);
+  const Vec3* corners = animations.Frame(0, 0);
+  const Vec3* normals = animations.FrameNormals(0, 0);
+  ASSERT_NE(normals, nullptr);
+  const Vec3 centre(2.25f, 2.25f, -2.25f);  // y-up
+  for (int c = 0; c < 12; ++c) {
+    EXPECT_NEAR(normals[c].Length(), 1.0f, 1e-5f) << c;
+    EXPECT_GT(normals[c].Dot(corners[c] - centre), 0.0f) << c;
+  }
+  // Corner 0 is vertex 0, the corner where the three flat sides meet.
+  const float third = 1.0f / std::sqrt(3.0f);
+  EXPECT_NEAR(normals[0].x, -third, 1e-5f);
+  EXPECT_NEAR(normals[0].y, -third, 1e-5f);
+  EXPECT_NEAR(normals[0].z, third, 1e-5f);
+
+  std::vector<Vec3> positions(12), blended(12);
+  float t = 0.0f;
+  ASSERT_TRUE(animations.Blend(0, 0.25f, positions.data(), &t, blended.data()));
+  const Vec3* stretched = animations.FrameNormals(0, 1);
+  for (int c = 0; c < 12; ++c) {
+    EXPECT_NEAR(blended[c].x, (normals[c].x + stretched[c].x) * 0.5f, 1e-6f) << c;
+    EXPECT_NEAR(blended[c].z, (normals[c].z + stretched[c].z) * 0.5f, 1e-6f) << c;
+  }
+  EXPECT_NE(stretched[3].x, normals[3].x);  // the slanted side turned
+}
+
+TEST(Md2KeyFrames, RealModelNormalsFaceOutwards) {
+  Md2ModelData data;
+  ASSERT_TRUE(Md2Loader().Load(
+      data, SharedModelPath("/usr/share/assimp/models/MD2/sydney.md2").c_str(), nullptr));
+  const Md2FrameObject& first = data.objects[0];
+  std::vector<Vec3> corners(3 * static_cast<size_t>(first.faceCount)), normals(corners.size());
+  Md2ExpandFrame(corners.data(), first, first);
+  Md2ExpandFrameNormals(normals.data(), first, first);
+  // Most corners face away from the middle (limbs turn some inner sides
+  // towards it).
+  Vec3 centre;
+  for (const Vec3& corner : corners) centre += corner / static_cast<float>(corners.size());
+  size_t outwards = 0;
+  for (size_t c = 0; c < corners.size(); ++c) outwards += normals[c].Dot(corners[c] - centre) > 0;
+  EXPECT_GT(outwards, corners.size() * 2 / 3) << outwards << " of " << corners.size();
+}

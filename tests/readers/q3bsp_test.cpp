@@ -226,7 +226,7 @@ TEST(Q3BspLightmaps, PixelsAreTransposedOnRequest) {
 }
 }  // namespace
 
-TEST(Q3BspFaces, StagingCopiesTheFacesRunOnly) {
+TEST(Q3BspFaces, StagingCopiesTheFacesRunOnlyTurnedYUp) {
   TestBsp built;
   built.faces = {{0, 1, 2}};  // vertices 1 and 2 of three
   auto level = NewLevel();
@@ -245,4 +245,9 @@ TEST(Q3BspFaces, StagingCopiesTheFacesRunOnly) {
   EXPECT_EQ(positions[6], -7.0f);
   EXPECT_EQ(uv[4], -7.0f);
   EXPECT_EQ(lightmapUv[4], -7.0f);
+
+  // Normals (0, 1, 0) and (1, 0, 0) turned y-up as the positions are.
+  std::vector<float> normals(9, -7.0f);
+  StageFaceNormals(*level, level->faces[0], normals.data());
+  EXPECT_EQ(normals, (std::vector<float>{0, 0, -1, 1, 0, -0.0f, -7, -7, -7}));
 }

@@ -121,11 +121,30 @@ void Load(BaseModel& model, ModelFormat format, const char* path) {
   }
 }
 
+// Whether a texture that the model's loader attached loaded: a level's
+// surface or a MilkShape material.
+bool ShowsTexture(const BaseModel& model, bool direct3d) {
+  if (direct3d) {
+    const DXModel& dx = static_cast<const DXModel&>(model);
+    for (int i = 0; i < dx.SurfaceTextureCount(); ++i)
+      if (dx.SurfaceTexture(i)->status == E_OK) return true;
+    for (int i = 0; i < dx.MaterialTextureCount(); ++i)
+      if (dx.MaterialTexture(i)->status == E_OK) return true;
+    return false;
+  }
+  const OpenGLModel& gl = static_cast<const OpenGLModel&>(model);
+  for (const OpenGLModel::Textures* textures : {&gl.SurfaceTextures(), &gl.MaterialTextures()})
+    for (const auto& texture : *textures)
+      if (texture->status == E_OK) return true;
+  return false;
+}
+
 // How a frame is drawn beside the model itself.
 struct ViewStyle {
   ViewProjection projection;
   bool direct3d = false;
   bool lit = false;  // with the headlight
+  bool inwardNormals = false;
 };
 
 void DrawFrame(Engine& engine, BaseModel& model, Texture* skin, const ViewStyle& style,
@@ -140,7 +159,7 @@ void DrawFrame(Engine& engine, BaseModel& model, Texture* skin, const ViewStyle&
   engine.SetDepthWrite(true);
   engine.SetPerspective(style.projection.fov, style.projection.aspect, 1.0f, 1000.0f);
   engine.LookAt(orbit.Eye(), Vec3(0, 0, 0), placement.up);
-  if (style.lit) SetHeadlight(engine, style.direct3d, orbit.Eye());
+  if (style.lit) SetHeadlight(engine, style.direct3d, orbit.Eye(), style.inwardNormals);
   if (skin) skin->Apply(0, TOP_MODULATE, ADDRESS_WRAP);
   model.Animate(input.animation, time);
   engine.EndScene();
@@ -204,9 +223,9 @@ int main(int argc, char** argv) {
   ViewStyle style;
   style.projection = ProjectionFor(options.direct3d);
   style.direct3d = options.direct3d;
-  // Lit where the model shows no texture and its meshes have normals in
-  // both renderers: a 3DS model without a skin.
-  style.lit = (!skin || skin->status != E_OK) && format == ModelFormat::k3ds;
+  // Lit where the model shows no texture: a flat silhouette otherwise.
+  style.lit = (!skin || skin->status != E_OK) && !ShowsTexture(*model, options.direct3d);
+  style.inwardNormals = !options.direct3d && format == ModelFormat::k3ds;
   DWORD last = timeGetTime();
   MSG message = {};
   while (message.message != WM_QUIT) {

@@ -10,20 +10,18 @@ namespace {
 const float kAmbient = 0.25f;
 const float kDiffuse = 1.0f - kAmbient;
 
-void SetOpenGLHeadlight() {
+void SetOpenGLHeadlight(bool inwardNormals) {
   const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
   const GLfloat ambient[4] = {kAmbient, kAmbient, kAmbient, 1.0f};
   const GLfloat diffuse[4] = {kDiffuse, kDiffuse, kDiffuse, 1.0f};
   const GLfloat none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-  // Along the view direction, given in eye space. The OpenGL model's 3DS
-  // normals point into the model (their cross product follows the files'
-  // winding the other way round), so the light that shows the faces seen
-  // from the eye comes from the far side.
-  const GLfloat fromBehind[4] = {0.0f, 0.0f, -1.0f, 0.0f};
+  // Along the view direction, given in eye space: a directional light's
+  // position is the direction it comes from.
+  const GLfloat towards[4] = {0.0f, 0.0f, inwardNormals ? -1.0f : 1.0f, 0.0f};
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();
-  glLightfv(GL_LIGHT0, GL_POSITION, fromBehind);
+  glLightfv(GL_LIGHT0, GL_POSITION, towards);
   glPopMatrix();
   glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
   glLightfv(GL_LIGHT0, GL_AMBIENT, none);
@@ -35,8 +33,8 @@ void SetOpenGLHeadlight() {
   glEnable(GL_NORMALIZE);
 }
 
-void SetDirect3DHeadlight(IDirect3DDevice8* device, const Vec3& eye) {
-  Vec3 direction = eye * -1.0f;
+// `direction`: where the light goes.
+void SetDirect3DHeadlight(IDirect3DDevice8* device, Vec3 direction) {
   direction.Normalise();
   D3DLIGHT8 light = {};
   light.Type = D3DLIGHT_DIRECTIONAL;
@@ -50,11 +48,11 @@ void SetDirect3DHeadlight(IDirect3DDevice8* device, const Vec3& eye) {
 }
 }  // namespace
 
-void SetHeadlight(Engine& engine, bool direct3d, const Vec3& eye) {
+void SetHeadlight(Engine& engine, bool direct3d, const Vec3& eye, bool inwardNormals) {
   if (!direct3d) {
-    SetOpenGLHeadlight();
+    SetOpenGLHeadlight(inwardNormals);
     return;
   }
   IDirect3DDevice8* device = static_cast<DXEngine&>(engine).Device();
-  if (device) SetDirect3DHeadlight(device, eye);
+  if (device) SetDirect3DHeadlight(device, inwardNormals ? eye : eye * -1.0f);
 }
