@@ -24,6 +24,12 @@ bool Allocate(std::vector<T>& values, size_t count) {
   return true;
 }
 
+// Only the attributes that follow are read from the buffer; the others keep
+// their current values.
+void DisableAttributes() {
+  for (GLuint attribute = 0; attribute < 4; ++attribute) glDisableVertexAttribArray(attribute);
+}
+
 void Attribute(GLuint index, int size, int stride, int offset) {
   glEnableVertexAttribArray(index);
   glVertexAttribPointer(index, size, GL_FLOAT, GL_FALSE, stride * static_cast<int>(sizeof(float)),
@@ -38,6 +44,7 @@ WebGLMesh::WebGLMesh()
       format(),
       vertexBuffer(0),
       indexBuffer(0),
+      vertexArray(0),
       verticesChanged(true),
       indicesChanged(true) {
   std::memcpy(world, kIdentity, sizeof world);
@@ -48,6 +55,7 @@ WebGLMesh::~WebGLMesh() {
   if (!WebGLPipeline::Current()) return;
   if (vertexBuffer) glDeleteBuffers(1, &vertexBuffer);
   if (indexBuffer) glDeleteBuffers(1, &indexBuffer);
+  if (vertexArray) glDeleteVertexArrays(1, &vertexArray);
 }
 
 void WebGLMesh::Init(MeshDesc desc) {
@@ -213,34 +221,37 @@ void WebGLMesh::Render() {
   for (int stage = 0; stage < WebGLPipeline::kStages; ++stage)
     if (textures[stage]) textures[stage]->Apply(stage, TOP_MODULATE, ADDRESS_WRAP);
   pipeline->Prepare(world);
-  if (!vertexBuffer) glGenBuffers(1, &vertexBuffer);
-  glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+  // The vertex array keeps the buffers and attribute layout between draws;
+  // they are set again only with an upload.
+  if (!vertexArray) glGenVertexArrays(1, &vertexArray);
+  glBindVertexArray(vertexArray);
   if (indexCount != 0)
     DrawIndexed();
   else
     DrawStream();
-  for (GLuint attribute = 0; attribute < 4; ++attribute) glDisableVertexAttribArray(attribute);
-  glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void WebGLMesh::DrawIndexed() {
   if (records.empty() || !indicesSet) return;
   if (verticesChanged) {
+    if (!vertexBuffer) glGenBuffers(1, &vertexBuffer);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(records.size() * sizeof(float)),
                  records.data(), GL_STATIC_DRAW);
     verticesChanged = false;
+    DisableAttributes();
+    Attribute(WebGLPipeline::kPosition, 3, format.stride, format.positionOffset);
+    if (format.colourOffset >= 0)
+      Attribute(WebGLPipeline::kColour, format.colourSize, format.stride, format.colourOffset);
+    if (format.texCoords) Attribute(WebGLPipeline::kTexCoord0, 2, format.stride, 0);
   }
-  if (!indexBuffer) glGenBuffers(1, &indexBuffer);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
   if (indicesChanged) {
+    if (!indexBuffer) glGenBuffers(1, &indexBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(GLuint)),
                  indices.data(), GL_STATIC_DRAW);
     indicesChanged = false;
   }
-  Attribute(WebGLPipeline::kPosition, 3, format.stride, format.positionOffset);
-  if (format.colourOffset >= 0)
-    Attribute(WebGLPipeline::kColour, format.colourSize, format.stride, format.colourOffset);
-  if (format.texCoords) Attribute(WebGLPipeline::kTexCoord0, 2, format.stride, 0);
   glDrawElements(mode, indexCount, GL_UNSIGNED_INT, nullptr);
 }
 
@@ -261,21 +272,24 @@ void WebGLMesh::DrawStream() {
         if (uv[channel])
           for (int k = 0; k < 2; ++k) *out++ = texCoords[channel][2 * i + k];
     }
+    if (!vertexBuffer) glGenBuffers(1, &vertexBuffer);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(stream.size() * sizeof(float)),
                  stream.data(), GL_DYNAMIC_DRAW);
     verticesChanged = false;
-  }
-  int offset = 0;
-  Attribute(WebGLPipeline::kPosition, 3, stride, offset);
-  offset += 3;
-  if (colour) {
-    Attribute(WebGLPipeline::kColour, 3, stride, offset);
+    DisableAttributes();
+    int offset = 0;
+    Attribute(WebGLPipeline::kPosition, 3, stride, offset);
     offset += 3;
-  }
-  for (int channel = 0; channel < 2; ++channel) {
-    if (!uv[channel]) continue;
-    Attribute(WebGLPipeline::kTexCoord0 + channel, 2, stride, offset);
-    offset += 2;
+    if (colour) {
+      Attribute(WebGLPipeline::kColour, 3, stride, offset);
+      offset += 3;
+    }
+    for (int channel = 0; channel < 2; ++channel) {
+      if (!uv[channel]) continue;
+      Attribute(WebGLPipeline::kTexCoord0 + channel, 2, stride, offset);
+      offset += 2;
+    }
   }
   glDrawArrays(mode, 0, vertexCount);
 

@@ -61,6 +61,7 @@ class WebGLMesh : public Mesh {
   float world[16];  // column-major; 12 to 14 the translation
   GLuint vertexBuffer;
   GLuint indexBuffer;
+  GLuint vertexArray;
   bool verticesChanged;  // since the last upload
   bool indicesChanged;
 };

@@ -78,6 +78,8 @@ bool WebGLPipeline::Init(std::string* error) {
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glActiveTexture(GL_TEXTURE0);
+  unitTexture[0] = unitTexture[1] = white;
+  sentLighting = sentStageOp[0] = sentStageOp[1] = -1;
 
   // The current colour and texture coordinates of a fresh context.
   glVertexAttrib4f(kColour, 1.0f, 1.0f, 1.0f, 1.0f);
@@ -121,6 +123,14 @@ void WebGLPipeline::Forget(GLuint texture) {
   // A deleted texture leaves the units it was bound to with none.
   for (GLuint& bound : stageTexture)
     if (bound == texture) bound = 0;
+  for (GLuint& bound : unitTexture)
+    if (bound == texture) bound = 0;
+}
+
+void WebGLPipeline::BindForUpdate(GLuint texture) {
+  if (unitTexture[0] == texture) return;
+  glBindTexture(GL_TEXTURE_2D, texture);
+  unitTexture[0] = texture;
 }
 
 void WebGLPipeline::Prepare(const float world[16]) {
@@ -128,16 +138,27 @@ void WebGLPipeline::Prepare(const float world[16]) {
   float matrix[16];
   Multiply(view, world, modelView);
   Multiply(projection, modelView, matrix);
-  glUseProgram(program);
+  // The program stays in use from Init on: nothing else is drawn with.
   glUniformMatrix4fv(matrixLocation, 1, GL_FALSE, matrix);
-  glUniform1i(lightingLocation, lighting ? 1 : 0);
+  if (sentLighting != (lighting ? 1 : 0)) {
+    sentLighting = lighting ? 1 : 0;
+    glUniform1i(lightingLocation, sentLighting);
+  }
   for (int stage = 0; stage < kStages; ++stage) {
     // A unit without a complete texture passes the colour on.
     const GLuint texture = stageTexture[stage];
     const bool active = stageEnabled[stage] && texture != 0 && complete.count(texture) != 0;
-    glActiveTexture(GL_TEXTURE0 + stage);
-    glBindTexture(GL_TEXTURE_2D, active ? texture : white);
-    glUniform1i(stageOpLocation[stage], active ? static_cast<int>(stageOp[stage]) : 0);
+    const GLuint bound = active ? texture : white;
+    if (unitTexture[stage] != bound) {
+      glActiveTexture(GL_TEXTURE0 + stage);
+      glBindTexture(GL_TEXTURE_2D, bound);
+      glActiveTexture(GL_TEXTURE0);
+      unitTexture[stage] = bound;
+    }
+    const int op = active ? static_cast<int>(stageOp[stage]) : 0;
+    if (sentStageOp[stage] != op) {
+      sentStageOp[stage] = op;
+      glUniform1i(stageOpLocation[stage], op);
+    }
   }
-  glActiveTexture(GL_TEXTURE0);
 }

@@ -44,6 +44,10 @@ class WebGLPipeline {
   void MarkComplete(GLuint texture) { complete.insert(texture); }
   void Forget(GLuint texture);
 
+  // Binds `texture` to unit 0, the active unit outside Prepare, for an
+  // upload or a change of its parameters.
+  void BindForUpdate(GLuint texture);
+
   // Uses the program with the state for a mesh at `world` (column-major).
   void Prepare(const float world[16]);
 
@@ -64,4 +68,9 @@ class WebGLPipeline {
   GLuint stageTexture[kStages] = {};
   TextureOp stageOp[kStages] = {TOP_MODULATE, TOP_MODULATE};
   std::unordered_set<GLuint> complete;
+  // What the context holds, so that a draw sends only what changed: each
+  // call stands between draws that the browser's GL layer must keep apart.
+  GLuint unitTexture[kStages] = {};
+  int sentLighting = -1;
+  int sentStageOp[kStages] = {-1, -1};
 };

@@ -7,7 +7,13 @@
 #include "webglengine/webglPipeline.h"
 
 WebGLTexture::WebGLTexture()
-    : width(0), height(0), pitch(0), mipmap(false), pixels(nullptr), textureName(0) {}
+    : width(0),
+      height(0),
+      pitch(0),
+      mipmap(false),
+      pixels(nullptr),
+      textureName(0),
+      address(kAddressUnset) {}
 
 WebGLTexture::~WebGLTexture() { Release(); }
 
@@ -18,6 +24,7 @@ void WebGLTexture::Release() {
     glDeleteTextures(1, &textureName);
   }
   textureName = 0;
+  address = kAddressUnset;
   std::free(pixels);
   pixels = nullptr;
 }
@@ -28,7 +35,7 @@ namespace {
 bool CreateName(GLuint* textureName) {
   if (!WebGLPipeline::Current()) return false;
   glGenTextures(1, textureName);
-  glBindTexture(GL_TEXTURE_2D, *textureName);
+  WebGLPipeline::Current()->BindForUpdate(*textureName);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   return true;
@@ -121,20 +128,27 @@ void WebGLTexture::Apply(int stage, TextureOp op, AddressMode addressMode) {
   pipeline->EnableStage(stage, true);
   pipeline->BindStage(stage, textureName);
 
-  // Addressing belongs to the texture object, as in OpenGL.
-  glBindTexture(GL_TEXTURE_2D, textureName);
-  switch (addressMode) {
-    case ADDRESS_WRAP:
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-      break;
-    case ADDRESS_CLAMP:
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-      break;
-    default:
-      LOG_REPORT(this, E_NOSUP, "texture address operation unsupported!");
-      break;
+  // Addressing belongs to the texture object, as in OpenGL. It is set only
+  // when it changes: setting a parameter of a texture drawn with earlier in
+  // the frame makes the browser's GL layer keep the draws apart.
+  if (addressMode != address) {
+    switch (addressMode) {
+      case ADDRESS_WRAP:
+        pipeline->BindForUpdate(textureName);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        address = addressMode;
+        break;
+      case ADDRESS_CLAMP:
+        pipeline->BindForUpdate(textureName);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        address = addressMode;
+        break;
+      default:
+        LOG_REPORT(this, E_NOSUP, "texture address operation unsupported!");
+        break;
+    }
   }
 
   switch (op) {
@@ -157,8 +171,9 @@ void* WebGLTexture::Lock() { return pixels; }
 
 void WebGLTexture::Unlock() {
   // Nothing to upload (a file texture or a failed Init), or no context.
-  if (!pixels || !textureName || !WebGLPipeline::Current()) return;
-  glBindTexture(GL_TEXTURE_2D, textureName);
+  WebGLPipeline* pipeline = WebGLPipeline::Current();
+  if (!pixels || !textureName || !pipeline) return;
+  pipeline->BindForUpdate(textureName);
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
   for (size_t i = 0; i < count; ++i) {
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&pixels[i]);
@@ -171,5 +186,5 @@ void WebGLTexture::Unlock() {
     LOG_REPORT(this, E_ERROR, "gl error: 0x%x", error);
     return;
   }
-  Uploaded(textureName);
+  pipeline->MarkComplete(textureName);
 }

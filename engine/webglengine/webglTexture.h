@@ -39,4 +39,7 @@ class WebGLTexture : public Texture {
   bool mipmap;
   uint32_t* pixels;
   GLuint textureName;  // 0: none
+  // The addressing last set on the texture object.
+  static constexpr int kAddressUnset = -1;
+  int address;
 };
