@@ -42,4 +42,12 @@ class Mesh : public EngineObject {
   bool hasSpecular;
   bool texChannels[kTextureStages];
   Texture* textures[kTextureStages];
+
+ protected:
+  // The world matrix of SetTransform, row-major for row vectors
+  // (translation in elements 12 to 14), as every back end builds it.
+  static void TransformMatrix(float x, float y, float z, float a, float b, float c,
+                              float matrix[16]);
+  // Scales the matrix's three rotation rows by column.
+  static void ScaleMatrix(float matrix[16], float sx, float sy, float sz);
 };

@@ -1,7 +1,6 @@
 #include "dxengine/dxMesh.h"
 
 #include <climits>
-#include <cmath>
 #include <cstring>
 
 #include "core/log.h"
@@ -290,21 +289,11 @@ void DXMesh::SetTransform(float x, float y, float z, float a, float b, float c) 
     SetStatus(E_ERROR);
     return;
   }
-  const float ca = std::cos(a), sa = std::sin(a);
-  const float cb = std::cos(b), sb = std::sin(b);
-  const float cc = std::cos(c), sc = std::sin(c);
-  world._11 = ca * cc; world._12 = ca * sc * sb - sa * cb; world._13 = ca * sc * cb + sa * sb; world._14 = 0.0f;
-  world._21 = sa * cc; world._22 = sa * sc * sb + ca * cb; world._23 = sa * sc * cb - ca * sb; world._24 = 0.0f;
-  world._31 = -sc;     world._32 = cc * sb;                world._33 = cc * cb;                world._34 = 0.0f;
-  world._41 = x;       world._42 = y;                      world._43 = z;                      world._44 = 1.0f;
+  TransformMatrix(x, y, z, a, b, c, &world.m[0][0]);
 }
 
 void DXMesh::Scale(float sx, float sy, float sz) {
-  for (int row = 0; row < 3; ++row) {
-    world.m[row][0] *= sx;
-    world.m[row][1] *= sy;
-    world.m[row][2] *= sz;
-  }
+  ScaleMatrix(&world.m[0][0], sx, sy, sz);
   world._44 = 1.0f;
 }
 

@@ -1,6 +1,5 @@
 #include "webglengine/webglMesh.h"
 
-#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -195,23 +194,10 @@ void WebGLMesh::SetTextureCoords(const float* uv, int channel) {
 }
 
 void WebGLMesh::SetTransform(float x, float y, float z, float a, float b, float c) {
-  const float ca = std::cos(a), sa = std::sin(a);
-  const float cb = std::cos(b), sb = std::sin(b);
-  const float cc = std::cos(c), sc = std::sin(c);
-  const float values[16] = {ca * cc, ca * sc * sb - sa * cb, ca * sc * cb + sa * sb, 0,
-                            sa * cc, sa * sc * sb + ca * cb, sa * sc * cb - ca * sb, 0,
-                            -sc,     cc * sb,                cc * cb,                0,
-                            x,       y,                      z,                      1};
-  std::memcpy(world, values, sizeof world);
+  TransformMatrix(x, y, z, a, b, c, world);
 }
 
-void WebGLMesh::Scale(float sx, float sy, float sz) {
-  for (int row = 0; row < 3; ++row) {
-    world[4 * row] *= sx;
-    world[4 * row + 1] *= sy;
-    world[4 * row + 2] *= sz;
-  }
-}
+void WebGLMesh::Scale(float sx, float sy, float sz) { ScaleMatrix(world, sx, sy, sz); }
 
 void WebGLMesh::SetVertexShader(VertexShader*) {}
 
