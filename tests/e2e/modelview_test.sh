@@ -28,7 +28,8 @@ view() {
   ( cd "$work" && wine "$run/modelview.exe" "$file" "$renderer" $skin; echo $? > exit-status ) \
     </dev/null >"$work/$renderer.out" 2>&1 &
   local window
-  window=$(wait_window "modelview - $file" 60) || fail "$renderer: no window for $file"
+  # Direct3D's start under Wine can take over a minute beside other viewers.
+  window=$(wait_window "modelview - $file" 120) || fail "$renderer: no window for $file"
   sleep 2
   [ -s "$work/exit-status" ] && fail "$renderer: the viewer ended: $(cat "$work/$renderer.out")"
   press "$window" p Home
