@@ -42,6 +42,7 @@ DXMesh::DXMesh()
       format(0),
       stride(0),
       vertexBuffer(nullptr),
+      firstVertex(0),
       indexBuffer(nullptr),
       indexFormat(D3DFMT_INDEX16),
       indicesValid(false),
@@ -59,6 +60,7 @@ void DXMesh::ReleaseBuffers() {
   if (indexBuffer) indexBuffer->Release();
   vertexBuffer = nullptr;
   indexBuffer = nullptr;
+  firstVertex = 0;
   indicesValid = false;
 }
 
@@ -75,8 +77,7 @@ int DXMesh::TexCoordOffset() const {
   return ColourOffset() + (hasDiffuse ? 1 : 0) + (hasSpecular ? 1 : 0);
 }
 
-void DXMesh::Init(MeshDesc desc) {
-  LogScope scope("DXMesh::Init");
+void DXMesh::RecordLayout(const MeshDesc& desc) {
   ReleaseBuffers();
   primitive = desc.primitive;
   hasNormals = desc.hasNormals;
@@ -92,6 +93,19 @@ void DXMesh::Init(MeshDesc desc) {
   if (hasNormals) format |= D3DFVF_NORMAL, stride += 12;
   if (hasDiffuse) format |= D3DFVF_DIFFUSE, stride += 4;
   if (hasSpecular) format |= D3DFVF_SPECULAR, stride += 4;
+}
+
+void DXMesh::Ready() {
+  primitiveType = PrimitiveFor(primitive);
+  world = D3DMATRIX();
+  world._11 = world._22 = world._33 = world._44 = 1.0f;
+  hasWorld = true;
+  SetStatus(E_OK);
+}
+
+void DXMesh::Init(MeshDesc desc) {
+  LogScope scope("DXMesh::Init");
+  RecordLayout(desc);
 
   if (!device) {
     LOG_REPORT(this, E_ERROR, "No Direct3D device");
@@ -127,7 +141,6 @@ void DXMesh::Init(MeshDesc desc) {
                static_cast<unsigned long>(hr));
     return;
   }
-  primitiveType = PrimitiveFor(primitive);
 
   if (indexCount != 0) {
     const UINT indexSize = indexFormat == D3DFMT_INDEX32 ? 4 : 2;
@@ -146,17 +159,33 @@ void DXMesh::Init(MeshDesc desc) {
     }
     indexBuffer->Unlock();
   }
+  Ready();
+}
 
-  world = D3DMATRIX();
-  world._11 = world._22 = world._33 = world._44 = 1.0f;
-  hasWorld = true;
-  SetStatus(E_OK);
+void DXMesh::InitRange(const DXMesh& whole, int first, int count, int32_t kind) {
+  LogScope scope("DXMesh::InitRange");
+  MeshDesc desc = {};
+  desc.primitive = kind;
+  desc.hasNormals = whole.hasNormals;
+  desc.hasDiffuse = whole.hasDiffuse;
+  desc.hasSpecular = whole.hasSpecular;
+  for (int i = 0; i < kTextureStages; ++i) desc.texChannels[i] = whole.texChannels[i];
+  desc.vertexCount = count;
+  RecordLayout(desc);
+  if (!whole.vertexBuffer || first < 0 || count < 0 || first > whole.vertexCount - count) {
+    LOG_REPORT(this, E_ERROR, "No vertices %d to %d in the shared buffer", first, first + count);
+    return;
+  }
+  vertexBuffer = whole.vertexBuffer;
+  vertexBuffer->AddRef();
+  firstVertex = static_cast<UINT>(first);
+  Ready();
 }
 
 BYTE* DXMesh::LockVertices(bool asResult) {
   if (!vertexBuffer) return nullptr;
   BYTE* data = nullptr;
-  const HRESULT hr = vertexBuffer->Lock(0, 0, &data, 0);
+  const HRESULT hr = vertexBuffer->Lock(firstVertex * stride, vertexCount * stride, &data, 0);
   if (FAILED(hr)) {
     if (asResult)
       LOG_REPORT(this, E_ERROR, "Could not lock custom vertex buffer hr:0x%lx",
@@ -222,7 +251,9 @@ void DXMesh::WriteColours(const Colour* colours, int offset) {
 std::vector<float> DXMesh::ReadVertexWords(int offset, int words) const {
   std::vector<float> values;
   BYTE* data = nullptr;
-  if (!vertexBuffer || FAILED(vertexBuffer->Lock(0, 0, &data, D3DLOCK_READONLY))) return values;
+  if (!vertexBuffer ||
+      FAILED(vertexBuffer->Lock(firstVertex * stride, vertexCount * stride, &data, D3DLOCK_READONLY)))
+    return values;
   values.resize(static_cast<size_t>(vertexCount) * words);
   for (int i = 0; i < vertexCount; ++i)
     std::memcpy(&values[static_cast<size_t>(i) * words],
@@ -359,11 +390,12 @@ void DXMesh::Render() {
   // Too few vertices for one primitive: nothing to draw.
   if (count > 0) {
     if (primitiveType == D3DPT_TRIANGLELIST && indexBuffer) {
-      if (FAILED(device->SetIndices(indexBuffer, 0))) LOG_REPORT(this, E_ERROR, "SetIndices failed");
+      if (FAILED(device->SetIndices(indexBuffer, firstVertex)))
+        LOG_REPORT(this, E_ERROR, "SetIndices failed");
       hr = device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, vertexCount, 0, count);
     } else {
       if (primitiveType == D3DPT_TRIANGLELIST) LOG_TRACE("No Index Buffer! (did you want this?)");
-      hr = device->DrawPrimitive(primitiveType, 0, count);
+      hr = device->DrawPrimitive(primitiveType, firstVertex, count);
     }
     if (FAILED(hr))
       LOG_REPORT(this, E_ERROR, "DrawPrimitiveFailed hr=0x%lx [%d] (%s)",

@@ -35,6 +35,13 @@ class DXMesh : public Mesh {
   void SetTransform(float x, float y, float z, float a, float b, float c) override;
   void SetVertexShader(VertexShader* shader) override;
 
+  // Makes this a mesh of `count` vertices that draws, as `kind`, vertices
+  // [first, first + count) of `whole`'s vertex buffer, sharing it and its
+  // layout; it has no indices, and its setters write its own range only.
+  // Many small meshes filled through one such buffer cost one lock instead
+  // of one each. `whole` may be destroyed afterwards.
+  void InitRange(const DXMesh& whole, int first, int count, int32_t kind);
+
   // Writes the positions and, where given, normals and texture sets 0 and 1
   // (each as its own setter takes them) in one lock of the vertex buffer:
   // every lock waits until the device has caught up. A component given that
@@ -58,7 +65,12 @@ class DXMesh : public Mesh {
 
  private:
   void ReleaseBuffers();
-  // Locks the whole vertex buffer; null (after the entry the caller names)
+  // Takes the flags and counts of `desc` and the vertex format and stride
+  // they give, after releasing any buffers.
+  void RecordLayout(const MeshDesc& desc);
+  // The primitive type and an identity world matrix of a mesh made; E_OK.
+  void Ready();
+  // Locks the mesh's vertices in its buffer; null (after the entry the caller names)
   // when it cannot.
   BYTE* LockVertices(bool asResult);
   // Writes `words` floats a vertex from `values` at word `offset` of each.
@@ -79,6 +91,7 @@ class DXMesh : public Mesh {
   DWORD format;
   UINT stride;
   IDirect3DVertexBuffer8* vertexBuffer;
+  UINT firstVertex;  // of the mesh in a shared buffer
   IDirect3DIndexBuffer8* indexBuffer;
   D3DFORMAT indexFormat;
   bool indicesValid;

@@ -62,8 +62,11 @@ class DXModel : public BaseModel {
   bool AddMd2Mesh(const Md2ModelData& data);
   void LoadBspTextures(const Quake3Bsp& level);
   void LoadLightmaps(Quake3Bsp& level);
-  // Makes the mesh of a face with vertices; false when it could not be made.
-  bool AddBspFace(const Quake3Bsp& level, const Q3Face& face, const char* path);
+  // The face's texture when it loaded, else null: the face is lit instead.
+  DXTexture* DrawnTexture(const Q3Face& face) const;
+  // Makes one mesh a face with vertices, in file order; false when they
+  // could not be made.
+  bool AddBspFaces(const Quake3Bsp& level, const char* path);
   void LoadMaterialTextures();
   // Makes the mesh of MilkShape mesh `index` at the current pose, or leaves
   // its entry empty when it has no triangles; false when it could not be

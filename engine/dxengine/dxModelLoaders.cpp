@@ -116,8 +116,7 @@ void DXModel::LoadBSP(const char* path) {
   }
   LoadBspTextures(*level);
   LoadLightmaps(*level);
-  for (const Q3Face& face : level->faces)
-    if (face.vertexCount > 0 && !AddBspFace(*level, face, path)) return;
+  if (!AddBspFaces(*level, path)) return;
   LOG_TRACE("%d trifan faces, %d tex, %d lightmaps", MeshCount(), level->textureCount,
             level->lightmapCount);
   SetStatus(E_OK, "Succesfully Loaded %s", path);
@@ -151,35 +150,74 @@ void DXModel::LoadLightmaps(Quake3Bsp& level) {
   }
 }
 
-bool DXModel::AddBspFace(const Quake3Bsp& level, const Q3Face& face, const char* path) {
-  const int count = face.vertexCount;
+DXTexture* DXModel::DrawnTexture(const Q3Face& face) const {
   // The reader leaves the texture index unchecked.
-  DXTexture* texture = face.textureIndex >= 0 && face.textureIndex < SurfaceTextureCount()
-                           ? surfaceTextures[face.textureIndex].get()
-                           : nullptr;
-  const bool textured = texture && texture->status == E_OK;
-  std::vector<float> positions(3 * static_cast<size_t>(count));
-  std::vector<float> coords(2 * static_cast<size_t>(count));
-  std::vector<float> lightmapCoords(2 * static_cast<size_t>(count));
-  StageFaceVertices(level, face, positions.data(), coords.data(), lightmapCoords.data());
+  if (face.textureIndex < 0 || face.textureIndex >= SurfaceTextureCount()) return nullptr;
+  DXTexture* texture = surfaceTextures[face.textureIndex].get();
+  return texture->status == E_OK ? texture : nullptr;
+}
 
-  auto mesh = std::make_unique<DXMesh>();
-  mesh->name = std::string(path) + "-fan";
-  MeshDesc desc = Description(PRIM_TRIANGLEFAN, count, 0);
-  // Coordinates only where there is a texture to look up; normals, for
-  // lighting, only where there is none to show the surface.
-  desc.texChannels[0] = desc.texChannels[1] = textured;
-  desc.hasNormals = !textured;
-  if (!InitMesh(*mesh, desc, this)) return false;
-  if (textured) {
-    mesh->SetVertexData(positions.data(), nullptr, coords.data(), lightmapCoords.data());
-    mesh->SetTexture(texture, 0);
-  } else {
-    std::vector<float> normals(3 * static_cast<size_t>(count));
-    StageFaceNormals(level, face, normals.data());
-    mesh->SetVertexData(positions.data(), normals.data(), nullptr, nullptr);
+bool DXModel::AddBspFaces(const Quake3Bsp& level, const char* path) {
+  // Two layouts: coordinates only where there is a texture to look up;
+  // normals, for lighting, only where there is none to show the surface.
+  struct Staged {
+    int vertices = 0;
+    std::vector<float> positions, normals, coords, lightmapCoords;
+    DXMesh whole;
+  } staged[2];  // untextured, textured
+  for (const Q3Face& face : level.faces)
+    if (face.vertexCount > 0) staged[DrawnTexture(face) ? 1 : 0].vertices += face.vertexCount;
+  for (Staged& layout : staged) {
+    const size_t n = static_cast<size_t>(layout.vertices);
+    layout.positions.resize(3 * n);
+    layout.normals.resize(3 * n);
+    layout.coords.resize(2 * n);
+    layout.lightmapCoords.resize(2 * n);
+    layout.vertices = 0;  // counted again as the faces are staged
   }
-  meshes.push_back(std::move(mesh));
+  std::vector<int> firsts;
+  for (const Q3Face& face : level.faces) {
+    if (face.vertexCount <= 0) continue;
+    Staged& layout = staged[DrawnTexture(face) ? 1 : 0];
+    const size_t at = static_cast<size_t>(layout.vertices);
+    StageFaceVertices(level, face, &layout.positions[3 * at], &layout.coords[2 * at],
+                      &layout.lightmapCoords[2 * at]);
+    StageFaceNormals(level, face, &layout.normals[3 * at]);
+    firsts.push_back(layout.vertices);
+    layout.vertices += face.vertexCount;
+  }
+
+  // The faces share one vertex buffer a layout, written in one lock each:
+  // every lock waits until the device has caught up.
+  for (int textured = 0; textured < 2; ++textured) {
+    Staged& layout = staged[textured];
+    if (layout.vertices == 0) continue;
+    MeshDesc desc = Description(PRIM_TRIANGLEFAN, layout.vertices, 0);
+    desc.texChannels[0] = desc.texChannels[1] = textured;
+    desc.hasNormals = !textured;
+    if (!InitMesh(layout.whole, desc, this)) return false;
+    if (textured)
+      layout.whole.SetVertexData(layout.positions.data(), nullptr, layout.coords.data(),
+                                 layout.lightmapCoords.data());
+    else
+      layout.whole.SetVertexData(layout.positions.data(), layout.normals.data(), nullptr, nullptr);
+  }
+
+  size_t next = 0;
+  for (const Q3Face& face : level.faces) {
+    if (face.vertexCount <= 0) continue;
+    DXTexture* texture = DrawnTexture(face);
+    auto mesh = std::make_unique<DXMesh>();
+    mesh->name = std::string(path) + "-fan";
+    mesh->InitRange(staged[texture ? 1 : 0].whole, firsts[next++], face.vertexCount,
+                    PRIM_TRIANGLEFAN);
+    if (mesh->status != E_OK) {
+      LOG_REPORT(this, E_ERROR, "%s", mesh->message.c_str());
+      return false;
+    }
+    if (texture) mesh->SetTexture(texture, 0);
+    meshes.push_back(std::move(mesh));
+  }
   return true;
 }
 

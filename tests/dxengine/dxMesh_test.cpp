@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "dxTestSupport.h"
 #include "dxengine/dxVertexShader.h"
 
@@ -100,6 +102,41 @@ TEST_F(DXMeshTest, VertexDataInOneGo) {
   bare.SetVertexData(xyz, normals, nullptr, uv1);
   EXPECT_EQ(bare.message, "No texture coordinates set in the vertex type!");
   EXPECT_EQ(bare.ReadVertexWords(0, 3), std::vector<float>(xyz, xyz + 6));
+}
+
+// A mesh over a range of another's buffer writes and draws that range only,
+// and keeps the buffer when the whole is gone.
+TEST_F(DXMeshTest, RangeOfASharedBuffer) {
+  auto whole = std::make_unique<DXMesh>();
+  MeshDesc desc = Desc(PRIM_TRIANGLELIST, 9, 0);
+  desc.hasDiffuse = true;
+  whole->Init(desc);
+  // Upper right; lower left, behind the far plane until moved; upper right.
+  const float xyz[] = {1, 1, 0.5f, 1, 0, 0.5f, 0, 1, 0.5f, -1, -1, 2, -1, 0, 2,
+                       0, -1, 2, 1, 1, 0.5f, 1, 0, 0.5f, 0, 1, 0.5f};
+  whole->SetVertices(xyz);
+  const Colour red(1, 0, 0, 1);
+  const Colour reds[9] = {red, red, red, red, red, red, red, red, red};
+  whole->SetDiffuse(reds);
+
+  DXMesh lowerLeft, outside;
+  lowerLeft.InitRange(*whole, 3, 3, PRIM_TRIANGLEFAN);
+  ASSERT_EQ(lowerLeft.status, E_OK) << lowerLeft.message;
+  EXPECT_EQ(lowerLeft.Stride(), whole->Stride());
+  EXPECT_FALSE(lowerLeft.HasIndexBuffer());
+  EXPECT_EQ(MeshPositions(lowerLeft)[0].z, 2.0f);
+  const float moved[] = {-1, -1, 0.5f, -1, 0, 0.5f, 0, -1, 0.5f};
+  lowerLeft.SetVertices(moved);
+  std::vector<float> expected(xyz, xyz + 27);
+  std::copy(moved, moved + 9, expected.begin() + 9);
+  EXPECT_EQ(whole->ReadVertexWords(0, 3), expected);
+
+  outside.InitRange(*whole, 7, 3, PRIM_TRIANGLEFAN);
+  EXPECT_EQ(outside.message, "No vertices 7 to 10 in the shared buffer");
+  whole.reset();
+  lowerLeft.Render();
+  EXPECT_EQ(PixelAt(kInsideX, kInsideY), kRed);
+  EXPECT_EQ(PixelAt(kSize - 1 - kInsideX, kSize - 1 - kInsideY), kBlack);
 }
 
 TEST_F(DXMeshTest, SettersOutsideTheLayoutChangeNothing) {
