@@ -93,24 +93,76 @@ Level HalveLevel(const Level& source) {
   return half;
 }
 
-// Writes every level of `texture`, starting with `level` for level 0 and
-// halving it on the way down.
-HRESULT FillLevels(IDirect3DTexture8* texture, D3DFORMAT format, Level level) {
+// Writes one level's pixels in `format` into rows `pitch` bytes apart.
+void WriteLevel(const Level& level, D3DFORMAT format, uint8_t* bits, INT pitch) {
   const int bytes = BytesPerPixel(format);
-  const DWORD levels = texture->GetLevelCount();
-  for (DWORD i = 0; i < levels; ++i) {
+  for (UINT y = 0; y < level.height; ++y) {
+    uint8_t* row = bits + static_cast<size_t>(y) * pitch;
+    const uint32_t* source = &level.pixels[static_cast<size_t>(y) * level.width];
+    if (bytes == 4) {
+      std::memcpy(row, source, 4 * static_cast<size_t>(level.width));
+      continue;
+    }
+    for (UINT x = 0; x < level.width; ++x) StorePixel(format, source[x], row + x * bytes);
+  }
+}
+
+// Every level of a texture whose level 0 is `top`, halving on the way down.
+std::vector<Level> Chain(IDirect3DTexture8* texture, Level top) {
+  std::vector<Level> levels;
+  levels.push_back(std::move(top));
+  for (DWORD i = 1; i < texture->GetLevelCount(); ++i) levels.push_back(HalveLevel(levels.back()));
+  return levels;
+}
+
+// Writes every level with a lock of its own.
+HRESULT FillLevels(IDirect3DTexture8* texture, D3DFORMAT format, const std::vector<Level>& levels) {
+  for (DWORD i = 0; i < levels.size(); ++i) {
     D3DLOCKED_RECT locked;
     const HRESULT hr = texture->LockRect(i, &locked, nullptr, 0);
     if (FAILED(hr)) return hr;
-    for (UINT y = 0; y < level.height; ++y) {
-      uint8_t* row = static_cast<uint8_t*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch;
-      for (UINT x = 0; x < level.width; ++x)
-        StorePixel(format, level.pixels[y * level.width + x], row + x * bytes);
-    }
+    WriteLevel(levels[i], format, static_cast<uint8_t*>(locked.pBits), locked.Pitch);
     texture->UnlockRect(i);
-    if (i + 1 < levels) level = HalveLevel(level);
   }
   return D3D_OK;
+}
+
+// Writes every level through one system-memory surface that holds them one
+// below the other, filled in a single lock and copied level by level: every
+// lock waits until the device has caught up, a copy does not, and textures
+// in the default pool cannot be locked at all.
+HRESULT FillLevelsStaged(IDirect3DDevice8* device, IDirect3DTexture8* texture, D3DFORMAT format,
+                         const std::vector<Level>& levels) {
+  UINT height = 0;
+  for (const Level& level : levels) height += level.height;
+  IDirect3DSurface8* staging = nullptr;
+  HRESULT hr = device->CreateImageSurface(levels[0].width, height, format, &staging);
+  if (FAILED(hr)) return hr;
+  D3DLOCKED_RECT locked;
+  hr = staging->LockRect(&locked, nullptr, 0);
+  if (SUCCEEDED(hr)) {
+    UINT top = 0;
+    for (const Level& level : levels) {
+      uint8_t* bits = static_cast<uint8_t*>(locked.pBits) + static_cast<size_t>(top) * locked.Pitch;
+      WriteLevel(level, format, bits, locked.Pitch);
+      top += level.height;
+    }
+    staging->UnlockRect();
+    top = 0;
+    for (DWORD i = 0; SUCCEEDED(hr) && i < levels.size(); ++i) {
+      IDirect3DSurface8* surface = nullptr;
+      hr = texture->GetSurfaceLevel(i, &surface);
+      if (FAILED(hr)) break;
+      const RECT rect = {0, static_cast<LONG>(top), static_cast<LONG>(levels[i].width),
+                         static_cast<LONG>(top + levels[i].height)};
+      const POINT origin = {0, 0};
+      hr = device->CopyRects(staging, &rect, 1, surface, &origin);
+      surface->Release();
+      top += levels[i].height;
+    }
+  }
+  staging->Release();
+  return hr;
 }
 
 }  // namespace
@@ -141,18 +193,10 @@ HRESULT DXCreateTextureFromRgb(IDirect3DDevice8* device, const unsigned char* rg
   IDirect3DTexture8* created = nullptr;
   HRESULT hr = device->CreateTexture(top.width, top.height, mipLevels, usage, format, pool, &created);
   if (FAILED(hr)) return hr;
-  if (pool == D3DPOOL_DEFAULT) {
-    // Default-pool textures cannot be locked: fill a system-memory copy and
-    // let the device upload it.
-    IDirect3DTexture8* staging = nullptr;
-    hr = device->CreateTexture(top.width, top.height, created->GetLevelCount(), 0, format,
-                               D3DPOOL_SYSTEMMEM, &staging);
-    if (SUCCEEDED(hr)) hr = FillLevels(staging, format, std::move(top));
-    if (SUCCEEDED(hr)) hr = device->UpdateTexture(staging, created);
-    if (staging) staging->Release();
-  } else {
-    hr = FillLevels(created, format, std::move(top));
-  }
+  const std::vector<Level> levels = Chain(created, std::move(top));
+  hr = FillLevelsStaged(device, created, format, levels);
+  // A device that will not copy into a lockable texture gets a lock a level.
+  if (FAILED(hr) && pool != D3DPOOL_DEFAULT) hr = FillLevels(created, format, levels);
   if (FAILED(hr)) {
     created->Release();
     return hr;

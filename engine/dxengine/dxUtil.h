@@ -29,8 +29,9 @@ struct D3DXIMAGE_INFO {
 //   filter; otherwise that many levels;
 // - format: A8R8G8B8, X8R8G8B8, R8G8B8, R5G6B5, X1R5G5B5, A1R5G5B5 or
 //   A4R4G4B4; D3DFMT_UNKNOWN picks A8R8G8B8 with a colour key, else X8R8G8B8;
-// - pool: as asked; a default-pool texture is filled through a
-//   system-memory copy;
+// - pool: as asked; every level is filled through one system-memory
+//   surface, in one lock (a texture the device will not copy into, unless
+//   in the default pool, gets a lock a level);
 // - colourKey: 0 for none; otherwise every pixel equal to it (as an opaque
 //   ARGB value) becomes transparent black 0x00000000.
 HRESULT DXCreateTextureFromRgb(IDirect3DDevice8* device, const unsigned char* rgb, int width,
