@@ -6,6 +6,7 @@
 
 DXTexture::DXTexture()
     : pitch(0),
+      bytesPerPixel(4),
       mipmap(false),
       texture(nullptr),
       surface(nullptr),
@@ -18,22 +19,23 @@ void DXTexture::Release() {
   if (texture) texture->Release();
   surface = nullptr;
   texture = nullptr;
+  pitch = 0;
 }
 
-bool DXTexture::ReadLevelZero(int pixelBytes) {
+bool DXTexture::FetchLevelZero() {
   if (FAILED(texture->GetSurfaceLevel(0, &surface))) {
     surface = nullptr;
     LOG_REPORT(this, E_ERROR, "Could not obtain surface!");
     return false;
   }
-  D3DLOCKED_RECT locked;
-  if (FAILED(surface->LockRect(&locked, nullptr, D3DLOCK_NOSYSLOCK))) {
-    LOG_REPORT(this, E_ERROR, "Could not lock surface!");
-    return false;
-  }
-  pitch = locked.Pitch / pixelBytes;
-  surface->UnlockRect();
   return true;
+}
+
+int DXTexture::Pitch() {
+  // Read by the first lock: every lock waits until the device has caught up,
+  // and a texture loaded from a file is seldom locked at all.
+  if (pitch == 0 && texture && Lock()) Unlock();
+  return pitch;
 }
 
 void DXTexture::Init(int w, int h, int bpp, bool mip) {
@@ -62,7 +64,8 @@ void DXTexture::Init(int w, int h, int bpp, bool mip) {
                static_cast<unsigned long>(hr), DXErrorName(hr));
     return;
   }
-  if (ReadLevelZero(pixelBytes)) SetStatus(E_OK);
+  bytesPerPixel = pixelBytes;
+  if (FetchLevelZero()) SetStatus(E_OK);
 }
 
 void DXTexture::Init(const char* filename, bool mip) {
@@ -86,7 +89,8 @@ void DXTexture::Init(const char* filename, bool mip) {
   LOG_WARNING(
       "DXTexture::Init(char *filename)::This is a very lame function :: and is highly incomplete! "
       "& unstable! need to fix that one day..");
-  if (ReadLevelZero(4)) SetStatus(E_OK);
+  bytesPerPixel = 4;
+  if (FetchLevelZero()) SetStatus(E_OK);
 }
 
 void DXTexture::Apply(int stage, TextureOp op, AddressMode addressMode) {
@@ -157,6 +161,7 @@ void* DXTexture::Lock() {
     LOG_REPORT(this, E_ERROR, "Could not lock pSurface! hr=0x%lx", static_cast<unsigned long>(hr));
     return nullptr;
   }
+  pitch = locked.Pitch / bytesPerPixel;
   return locked.pBits;
 }
 

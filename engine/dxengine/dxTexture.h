@@ -23,15 +23,17 @@ class DXTexture : public Texture {
 
   // The Direct3D texture, null until an Init succeeds.
   IDirect3DTexture8* Texture8() const { return texture; }
-  // Row pitch of level 0 in pixels.
-  int Pitch() const { return pitch; }
+  // Row pitch of level 0 in pixels, as the last Lock found it; asked for
+  // before any, it locks level 0 once to read it. 0 when it cannot.
+  int Pitch();
 
  private:
   void Release();
-  // Fetches level 0 and reads its pitch; false (after the entry) on failure.
-  bool ReadLevelZero(int pixelBytes);
+  // Fetches level 0; false (after the entry) on failure.
+  bool FetchLevelZero();
 
   int pitch;
+  int bytesPerPixel;
   bool mipmap;
   IDirect3DTexture8* texture;
   IDirect3DSurface8* surface;

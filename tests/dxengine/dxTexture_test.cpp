@@ -340,10 +340,19 @@ TEST_F(DXTextureTest, InitFromBitmapFile) {
   for (uint32_t& t : texels) t &= 0xFFFFFF;
   EXPECT_EQ(texels, (std::vector<uint32_t>{kRed, 0x000000, kGreen, kBlue, kWhite, 0x102030}));
 
+  // The pitch, read on request, is that of a lock.
+  D3DLOCKED_RECT locked;
+  ASSERT_EQ(texture.Texture8()->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  texture.Texture8()->UnlockRect(0);
+  EXPECT_EQ(texture.Pitch(), locked.Pitch / 4);
+
   DXTexture mipmapped;
   mipmapped.Init("texture.bmp", true);
   ASSERT_EQ(mipmapped.status, E_OK) << mipmapped.message;
   EXPECT_EQ(mipmapped.Texture8()->GetLevelCount(), 2u);
+  ASSERT_NE(mipmapped.Lock(), nullptr);
+  EXPECT_EQ(mipmapped.Pitch(), locked.Pitch / 4);  // while locked, from the lock
+  mipmapped.Unlock();
 }
 
 TEST_F(DXTextureTest, MissingBitmapIsReportedWithoutAMessageBox) {
