@@ -1,5 +1,6 @@
 #include "dxengine/dxMesh.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -330,26 +331,16 @@ void DXMesh::Scale(float sx, float sy, float sz) {
 
 void DXMesh::SetVertexShader(VertexShader* vertexShader) { shader = vertexShader; }
 
-void DXMesh::Render() {
+bool DXMesh::Drawable() {
   if (vertexCount == 0) {
     LOG_REPORT(this, E_ERROR, "nVerts==0!");
-    return;
+    return false;
   }
   // A mesh whose Init or SetIndices failed has reported why and draws nothing.
-  if (!vertexBuffer || (primitiveType == D3DPT_TRIANGLELIST && indexBuffer && !indicesValid))
-    return;
+  return vertexBuffer && !(primitiveType == D3DPT_TRIANGLELIST && indexBuffer && !indicesValid);
+}
 
-  const bool sprites = primitive == PRIM_POINTSPRITE;
-  if (sprites) {
-    SetPointSprites(device, true);
-    device->SetRenderState(D3DRS_POINTSIZE, FloatBits(0.05f));
-    device->SetRenderState(D3DRS_POINTSIZE_MIN, FloatBits(0.0f));
-    device->SetRenderState(D3DRS_POINTSIZE_MAX, FloatBits(64.0f));
-    device->SetRenderState(D3DRS_POINTSCALE_A, FloatBits(0.0f));
-    device->SetRenderState(D3DRS_POINTSCALE_B, FloatBits(0.0f));
-    device->SetRenderState(D3DRS_POINTSCALE_C, FloatBits(1.0f));
-  }
-
+void DXMesh::BindStream() {
   HRESULT hr = device->SetStreamSource(0, vertexBuffer, stride);
   if (FAILED(hr))
     LOG_REPORT(this, E_ERROR, "SetStreamSource:0x%lx, %s", static_cast<unsigned long>(hr),
@@ -374,10 +365,14 @@ void DXMesh::Render() {
   if (FAILED(hr))
     LOG_REPORT(this, E_ERROR, "SetTransform:0x%lx, %s", static_cast<unsigned long>(hr),
                DXErrorName(hr));
+}
 
+void DXMesh::ApplyTextures() {
   for (int stage = 0; stage < kTextureStages; ++stage)
     if (textures[stage]) textures[stage]->Apply(stage, TOP_MODULATE, ADDRESS_WRAP);
+}
 
+void DXMesh::Draw() {
   int count = 0;
   switch (primitiveType) {
     case D3DPT_LINELIST: count = vertexCount / 2; break;
@@ -388,20 +383,69 @@ void DXMesh::Render() {
     default: count = vertexCount; break;
   }
   // Too few vertices for one primitive: nothing to draw.
-  if (count > 0) {
-    if (primitiveType == D3DPT_TRIANGLELIST && indexBuffer) {
-      if (FAILED(device->SetIndices(indexBuffer, firstVertex)))
-        LOG_REPORT(this, E_ERROR, "SetIndices failed");
-      hr = device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, vertexCount, 0, count);
-    } else {
-      if (primitiveType == D3DPT_TRIANGLELIST) LOG_TRACE("No Index Buffer! (did you want this?)");
-      hr = device->DrawPrimitive(primitiveType, firstVertex, count);
-    }
-    if (FAILED(hr))
-      LOG_REPORT(this, E_ERROR, "DrawPrimitiveFailed hr=0x%lx [%d] (%s)",
-                 static_cast<unsigned long>(hr), static_cast<int>(hr & 0xFFFF), DXErrorName(hr));
+  if (count <= 0) return;
+  HRESULT hr;
+  if (primitiveType == D3DPT_TRIANGLELIST && indexBuffer) {
+    if (FAILED(device->SetIndices(indexBuffer, firstVertex)))
+      LOG_REPORT(this, E_ERROR, "SetIndices failed");
+    hr = device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, vertexCount, 0, count);
+  } else {
+    if (primitiveType == D3DPT_TRIANGLELIST) LOG_TRACE("No Index Buffer! (did you want this?)");
+    hr = device->DrawPrimitive(primitiveType, firstVertex, count);
   }
+  if (FAILED(hr))
+    LOG_REPORT(this, E_ERROR, "DrawPrimitiveFailed hr=0x%lx [%d] (%s)",
+               static_cast<unsigned long>(hr), static_cast<int>(hr & 0xFFFF), DXErrorName(hr));
+}
 
+void DXMesh::Render() {
+  if (!Drawable()) return;
+  const bool sprites = primitive == PRIM_POINTSPRITE;
+  if (sprites) {
+    SetPointSprites(device, true);
+    device->SetRenderState(D3DRS_POINTSIZE, FloatBits(0.05f));
+    device->SetRenderState(D3DRS_POINTSIZE_MIN, FloatBits(0.0f));
+    device->SetRenderState(D3DRS_POINTSIZE_MAX, FloatBits(64.0f));
+    device->SetRenderState(D3DRS_POINTSCALE_A, FloatBits(0.0f));
+    device->SetRenderState(D3DRS_POINTSCALE_B, FloatBits(0.0f));
+    device->SetRenderState(D3DRS_POINTSCALE_C, FloatBits(1.0f));
+  }
+  BindStream();
+  ApplyTextures();
+  Draw();
   if (sprites) SetPointSprites(device, false);
   device->SetStreamSource(0, nullptr, 0);
+}
+
+bool DXMesh::Plain() const { return !shader && primitive != PRIM_POINTSPRITE; }
+
+bool DXMesh::Continues(const DXMesh& previous) const {
+  return Plain() && previous.Plain() && vertexBuffer == previous.vertexBuffer &&
+         stride == previous.stride && format == previous.format &&
+         std::memcmp(&world, &previous.world, sizeof world) == 0;
+}
+
+void DXMesh::RenderAll(const std::vector<DXMesh*>& meshes) {
+  const DXMesh* previous = nullptr;  // drawn last, its stream still bound
+  for (DXMesh* mesh : meshes) {
+    if (!mesh || !mesh->Drawable()) continue;
+    if (previous && mesh->Continues(*previous)) {
+      if (!std::equal(mesh->textures, mesh->textures + kTextureStages, previous->textures))
+        mesh->ApplyTextures();
+      mesh->Draw();
+      previous = mesh;
+      continue;
+    }
+    if (previous) previous->device->SetStreamSource(0, nullptr, 0);
+    previous = nullptr;
+    if (!mesh->Plain()) {
+      mesh->Render();  // shaders and point sprites set more around their draw
+      continue;
+    }
+    mesh->BindStream();
+    mesh->ApplyTextures();
+    mesh->Draw();
+    previous = mesh;
+  }
+  if (previous) previous->device->SetStreamSource(0, nullptr, 0);
 }

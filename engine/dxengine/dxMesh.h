@@ -42,6 +42,13 @@ class DXMesh : public Mesh {
   // of one each. `whole` may be destroyed afterwards.
   void InitRange(const DXMesh& whole, int first, int count, int32_t kind);
 
+  // Draws the meshes (null entries passed by) in order, as Render on each
+  // would, but binds the vertex buffer, format and world matrix again only
+  // where they differ from the mesh before, and the textures only where any
+  // stage's differs: a run of meshes over one shared buffer (InitRange) then
+  // costs little more than its draws.
+  static void RenderAll(const std::vector<DXMesh*>& meshes);
+
   // Writes the positions and, where given, normals and texture sets 0 and 1
   // (each as its own setter takes them) in one lock of the vertex buffer:
   // every lock waits until the device has caught up. A component given that
@@ -65,6 +72,17 @@ class DXMesh : public Mesh {
 
  private:
   void ReleaseBuffers();
+  // Render's steps: whether there is anything to draw (reporting an empty
+  // mesh); binding the buffer, format or shader and world matrix; binding
+  // the textures; the draw call.
+  bool Drawable();
+  void BindStream();
+  void ApplyTextures();
+  void Draw();
+  // Without a vertex shader or point sprites, which set more around a draw.
+  bool Plain() const;
+  // Whether this mesh draws with the stream bindings `previous` left.
+  bool Continues(const DXMesh& previous) const;
   // Takes the flags and counts of `desc` and the vertex format and stride
   // they give, after releasing any buffers.
   void RecordLayout(const MeshDesc& desc);

@@ -236,8 +236,10 @@ void DXModel::AddMesh3ds(const meshrec3ds& record, const char* name) {
 }
 
 void DXModel::Render() {
-  for (auto& mesh : meshes)
-    if (mesh) mesh->Render();
+  std::vector<DXMesh*> drawn;
+  drawn.reserve(meshes.size());
+  for (auto& mesh : meshes) drawn.push_back(mesh.get());
+  DXMesh::RenderAll(drawn);
 }
 
 // A model without key frames draws mesh 0 as it is.

@@ -139,6 +139,51 @@ TEST_F(DXMeshTest, RangeOfASharedBuffer) {
   EXPECT_EQ(PixelAt(kSize - 1 - kInsideX, kSize - 1 - kInsideY), kBlack);
 }
 
+// Drawn together, meshes look as drawn one by one: where the texture, the
+// world matrix or the buffer changes from one to the next it is bound again.
+TEST_F(DXMeshTest, RenderAllDrawsAsRenderDoes) {
+  DXMesh whole;
+  MeshDesc desc = Desc(PRIM_TRIANGLEFAN, 16, 0);
+  desc.hasDiffuse = desc.texChannels[0] = true;
+  whole.Init(desc);
+  // Four strips side by side from left to right, white, the texture's
+  // middle everywhere.
+  std::vector<float> xyz, uv;
+  for (int strip = 0; strip < 4; ++strip) {
+    const float x0 = -1 + 0.5f * strip, x1 = x0 + 0.5f;
+    xyz.insert(xyz.end(), {x0, 1, 0.5f, x1, 1, 0.5f, x1, -1, 0.5f, x0, -1, 0.5f});
+    uv.insert(uv.end(), {0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f});
+  }
+  const Colour white(1, 1, 1, 1);
+  const std::vector<Colour> whites(16, white);
+  whole.SetVertexData(xyz.data(), nullptr, uv.data(), nullptr);
+  whole.SetDiffuse(whites.data());
+  DXMesh strips[4];
+  for (int i = 0; i < 4; ++i) strips[i].InitRange(whole, 4 * i, 4, PRIM_TRIANGLEFAN);
+  auto red = MakeTexture(1, 1, {kRed}), green = MakeTexture(1, 1, {kGreen});
+  strips[0].SetTexture(red.get(), 0);
+  strips[1].SetTexture(red.get(), 0);
+  strips[1].SetTransform(0, -1, 0, 0, 0, 0);  // lower half only
+  strips[2].SetTexture(green.get(), 0);
+  strips[3].SetTexture(red.get(), 0);
+  auto other = MakeQuad(0.5f, -1, 1, 0, 0.5f, Colour(0, 0, 1, 1));  // lower right, blue
+
+  const std::vector<DXMesh*> order = {&strips[0], &strips[2], &strips[1], nullptr,
+                                      other.get(), &strips[3]};
+  for (DXMesh* mesh : order)
+    if (mesh) mesh->Render();
+  const std::vector<uint32_t> oneByOne = ReadPixels();
+  engine->ClearTarget(Colour(0, 0, 0, 0));
+  DXMesh::RenderAll(order);
+  EXPECT_EQ(ReadPixels(), oneByOne);
+  EXPECT_EQ(PixelAt(8, 8), kRed);
+  EXPECT_EQ(PixelAt(24, 8), kBlack);
+  EXPECT_EQ(PixelAt(24, 56), kRed);
+  EXPECT_EQ(PixelAt(40, 32), kGreen);
+  EXPECT_EQ(PixelAt(56, 8), kRed);
+  EXPECT_EQ(PixelAt(56, 56), kRed);  // drawn after the blue quad
+}
+
 TEST_F(DXMeshTest, SettersOutsideTheLayoutChangeNothing) {
   DXMesh mesh;
   MeshDesc desc = Desc(PRIM_TRIANGLELIST, 3, 0);
