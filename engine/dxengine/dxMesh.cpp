@@ -252,8 +252,8 @@ void DXMesh::WriteColours(const Colour* colours, int offset) {
 std::vector<float> DXMesh::ReadVertexWords(int offset, int words) const {
   std::vector<float> values;
   BYTE* data = nullptr;
-  if (!vertexBuffer ||
-      FAILED(vertexBuffer->Lock(firstVertex * stride, vertexCount * stride, &data, D3DLOCK_READONLY)))
+  if (!vertexBuffer || FAILED(vertexBuffer->Lock(firstVertex * stride, vertexCount * stride,
+                                                 &data, D3DLOCK_READONLY)))
     return values;
   values.resize(static_cast<size_t>(vertexCount) * words);
   for (int i = 0; i < vertexCount; ++i)

@@ -88,8 +88,8 @@ class DXMesh : public Mesh {
   void RecordLayout(const MeshDesc& desc);
   // The primitive type and an identity world matrix of a mesh made; E_OK.
   void Ready();
-  // Locks the mesh's vertices in its buffer; null (after the entry the caller names)
-  // when it cannot.
+  // Locks the mesh's vertices in its buffer; null (after the entry the
+  // caller names) when it cannot.
   BYTE* LockVertices(bool asResult);
   // Writes `words` floats a vertex from `values` at word `offset` of each.
   void WriteVertexWords(const float* values, int offset, int words, bool lockFailureAsResult);
