@@ -81,34 +81,39 @@ void DrawBatchScene(WebGLEngine& engine, const SceneObjects& scene, Texture& pai
   place(scene.fish, 0.5f, -0.3f, 0.0f, 3.5f);
   render(scene.fish);
 
-  // The fan marks the stencil; the next fish shows only outside the mark.
+  // The fan marks the stencil; one fish shows only outside the mark, the
+  // next only inside it.
   engine.ClearStencil();
   engine.SetStencilTest(true);
   engine.SetStencilFunc(CMP_ALWAYS);
   engine.SetStencilRef(1);
   engine.SetStencilOp(STENCIL_KEEP, STENCIL_KEEP, STENCIL_REPLACE);
   scene.fan->SetVertices(kFanCorners);
+  scene.fan->SetTransform(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
   renderMesh(scene.fan);
-  engine.SetStencilFunc(CMP_NOTEQUAL);
   engine.SetStencilOp(STENCIL_KEEP, STENCIL_KEEP, STENCIL_KEEP);
+  engine.SetStencilFunc(CMP_NOTEQUAL);
   place(scene.fish, -0.5f, -0.9f, 0.1f, 0.2f);
+  render(scene.fish);
+  engine.SetStencilFunc(CMP_EQUAL);
+  place(scene.fish, -0.3f, -0.7f, 0.2f, 0.9f);
   render(scene.fish);
   engine.SetStencilTest(false);
 
-  // One mesh drawn, moved and drawn again; one texture drawn, repainted
-  // and drawn again.
-  float moved[12];
-  std::memcpy(moved, kFanCorners, sizeof moved);
-  for (int i = 0; i < 4; ++i) moved[3 * i] += 1.0f;
+  // One texture drawn, repainted and drawn again; one mesh drawn, its
+  // vertices moved and drawn again.
   engine.SetDepthTest(false);
   Paint(paint, 0x00FF4000);
   paint.Apply(0, TOP_MODULATE, ADDRESS_WRAP);
+  scene.fan->SetTransform(1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
   renderMesh(scene.fan);
-  scene.fan->SetVertices(moved);
-  renderMesh(scene.fan);
-  for (int i = 0; i < 4; ++i) moved[3 * i + 1] += 0.6f;
-  scene.fan->SetVertices(moved);
   Paint(paint, 0x0020C0FF);
+  scene.fan->SetTransform(1.0f, 0.6f, 0.0f, 0.0f, 0.0f, 0.0f);
+  renderMesh(scene.fan);
+  float moved[12];
+  std::memcpy(moved, kFanCorners, sizeof moved);
+  for (int i = 0; i < 4; ++i) moved[3 * i] += 0.4f;
+  scene.fan->SetVertices(moved);
   renderMesh(scene.fan);
   engine.SetDepthTest(true);
   engine.EndScene();
