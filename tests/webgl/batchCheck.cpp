@@ -47,13 +47,17 @@ void DrawBatchScene(WebGLEngine& engine, const SceneObjects& scene, Texture& pai
   engine.SetLighting(false);
   engine.SetAlphaBlend(false);
 
-  // Overlapping fish in runs of one state, tinted in turn.
-  scene.fishSkin->Apply(0, TOP_MODULATE, ADDRESS_WRAP);
-  for (int i = 0; i < 12; ++i) {
-    scene.pink->Apply(1, i % 5 < 2 ? TOP_ADD : TOP_DISABLE, ADDRESS_WRAP);
+  // Overlapping fish in runs of one skin, three skins in turn, tinted with
+  // one of two overlays or none.
+  Texture* const skins[] = {scene.fishSkin, scene.water, scene.foodSkin};
+  for (int i = 0; i < 14; ++i) {
+    skins[i / 2 % 3]->Apply(0, TOP_MODULATE, ADDRESS_WRAP);
+    Texture* const overlay = i % 5 == 2 ? scene.foodSkin : scene.pink;
+    overlay->Apply(1, i % 5 < 3 ? TOP_ADD : TOP_DISABLE, ADDRESS_WRAP);
     place(scene.fish, -1.2f + 0.2f * i, 0.9f - 0.05f * i, 0.3f * std::sin(i * 1.7f), 0.4f * i);
     render(scene.fish);
   }
+  scene.fishSkin->Apply(0, TOP_MODULATE, ADDRESS_WRAP);
   scene.pink->Apply(1, TOP_DISABLE, ADDRESS_WRAP);
 
   // Another mesh in the same state, between two fish.
@@ -80,6 +84,11 @@ void DrawBatchScene(WebGLEngine& engine, const SceneObjects& scene, Texture& pai
   engine.SetAlphaBlend(false);
   place(scene.fish, 0.5f, -0.3f, 0.0f, 3.5f);
   render(scene.fish);
+  // And lit, which leaves the ambient colour alone.
+  engine.SetLighting(true);
+  place(scene.fish, 0.9f, -0.4f, 0.2f, 4.0f);
+  render(scene.fish);
+  engine.SetLighting(false);
 
   // The fan marks the stencil; one fish shows only outside the mark, the
   // next only inside it.
