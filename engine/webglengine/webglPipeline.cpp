@@ -1,7 +1,6 @@
 #include "webglengine/webglPipeline.h"
 
 #include <cstring>
-#include <string>
 
 #include "webglengine/webglMesh.h"
 #include "webglengine/webglShaders.h"
@@ -66,22 +65,22 @@ bool WebGLPipeline::Init(std::string* error) {
   glUseProgram(program);
   glGenBuffers(1, &instanceBuffer);
   lightingLocation = glGetUniformLocation(program, "uLighting");
-  for (int unit = 0; unit < kUnits; ++unit) {
-    const std::string name = "uUnit" + std::to_string(unit);
-    glUniform1i(glGetUniformLocation(program, name.c_str()), unit);
-  }
+  stageOpLocation[0] = glGetUniformLocation(program, "uStageOp0");
+  stageOpLocation[1] = glGetUniformLocation(program, "uStageOp1");
+  glUniform1i(glGetUniformLocation(program, "uStage0"), 0);
+  glUniform1i(glGetUniformLocation(program, "uStage1"), 1);
 
   const unsigned char texel[4] = {255, 255, 255, 255};
   glGenTextures(1, &white);
-  for (int unit = 0; unit < kUnits; ++unit) {
-    glActiveTexture(GL_TEXTURE0 + unit);
+  for (int stage = 0; stage < kStages; ++stage) {
+    glActiveTexture(GL_TEXTURE0 + stage);
     glBindTexture(GL_TEXTURE_2D, white);
-    unitTexture[unit] = white;
   }
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glActiveTexture(GL_TEXTURE0);
-  sentLighting = -1;
+  unitTexture[0] = unitTexture[1] = white;
+  sentLighting = sentStageOp[0] = sentStageOp[1] = -1;
 
   // The current colour and texture coordinates of a fresh context.
   glVertexAttrib4f(kColour, 1.0f, 1.0f, 1.0f, 1.0f);
@@ -104,7 +103,6 @@ void WebGLPipeline::Release() {
   // Draws still waiting go with the context.
   pendingMesh = nullptr;
   instances.clear();
-  std::memset(slotTexture, 0, sizeof slotTexture);
   if (program) glDeleteProgram(program);
   if (white) glDeleteTextures(1, &white);
   if (instanceBuffer) glDeleteBuffers(1, &instanceBuffer);
@@ -144,74 +142,67 @@ void WebGLPipeline::BindForUpdate(GLuint texture) {
   unitTexture[0] = texture;
 }
 
-int WebGLPipeline::Slot(int stage, GLuint texture) {
-  for (int slot = 0; slot < kSlots; ++slot) {
-    if (slotTexture[stage][slot] == texture) return slot;
-    if (slotTexture[stage][slot] == 0) {
-      slotTexture[stage][slot] = texture;
-      return slot;
+WebGLPipeline::DrawState WebGLPipeline::Resolve() const {
+  DrawState state;
+  for (int stage = 0; stage < kStages; ++stage) {
+    // A unit without a complete texture passes the colour on.
+    const GLuint texture = stageTexture[stage];
+    const bool active = stageEnabled[stage] && texture != 0 && complete.count(texture) != 0;
+    state.unitTexture[stage] = active ? texture : white;
+    state.stageOp[stage] = active ? static_cast<int>(stageOp[stage]) : 0;
+  }
+  state.lighting = lighting ? 1 : 0;
+  return state;
+}
+
+void WebGLPipeline::Send(const DrawState& state) {
+  // The program stays in use from Init on: nothing else is drawn with.
+  if (sentLighting != state.lighting) {
+    sentLighting = state.lighting;
+    glUniform1i(lightingLocation, sentLighting);
+  }
+  for (int stage = 0; stage < kStages; ++stage) {
+    if (unitTexture[stage] != state.unitTexture[stage]) {
+      glActiveTexture(GL_TEXTURE0 + stage);
+      glBindTexture(GL_TEXTURE_2D, state.unitTexture[stage]);
+      glActiveTexture(GL_TEXTURE0);
+      unitTexture[stage] = state.unitTexture[stage];
+    }
+    if (sentStageOp[stage] != state.stageOp[stage]) {
+      sentStageOp[stage] = state.stageOp[stage];
+      glUniform1i(stageOpLocation[stage], sentStageOp[stage]);
     }
   }
-  return -1;
 }
 
 void WebGLPipeline::Queue(WebGLMesh* mesh, const float world[16]) {
-  // A stage without a complete texture passes the colour on.
-  GLuint texture[kStages];
-  for (int stage = 0; stage < kStages; ++stage) {
-    const GLuint bound = stageTexture[stage];
-    const bool active = stageEnabled[stage] && bound != 0 && complete.count(bound) != 0;
-    texture[stage] = active ? bound : 0;
-  }
-  int slot[kStages] = {};
-  bool fits = mesh == pendingMesh && lighting == pendingLighting;
-  for (int stage = 0; fits && stage < kStages; ++stage)
-    fits = !texture[stage] || (slot[stage] = Slot(stage, texture[stage])) >= 0;
-  if (!fits) {
+  const DrawState state = Resolve();
+  bool sent = sentLighting == state.lighting;
+  for (int stage = 0; stage < kStages; ++stage)
+    sent = sent && unitTexture[stage] == state.unitTexture[stage] &&
+           sentStageOp[stage] == state.stageOp[stage];
+  if (mesh != pendingMesh || !sent) {
     Flush();
+    Send(state);
     pendingMesh = mesh;
-    pendingLighting = lighting;
-    for (int stage = 0; stage < kStages; ++stage)
-      slot[stage] = texture[stage] ? Slot(stage, texture[stage]) : 0;
   }
-  const size_t at = instances.size();
-  instances.resize(at + kInstanceFloats);
-  float* instance = instances.data() + at;
-  // The whole transform, formed as the OpenGL back end's matrix stack
-  // forms it.
+  // The whole transform per instance, formed as the OpenGL back end's
+  // matrix stack forms it.
   float modelView[16];
   Multiply(view, world, modelView);
-  Multiply(projection, modelView, instance);
-  for (int stage = 0; stage < kStages; ++stage) {
-    instance[16 + 2 * stage] = texture[stage] ? static_cast<float>(stageOp[stage]) : 0.0f;
-    instance[17 + 2 * stage] = static_cast<float>(slot[stage]);
-  }
+  const size_t at = instances.size();
+  instances.resize(at + 16);
+  Multiply(projection, modelView, instances.data() + at);
 }
 
 void WebGLPipeline::Flush() {
   if (!pendingMesh) return;
   WebGLMesh* mesh = pendingMesh;
   pendingMesh = nullptr;
-  // The program stays in use from Init on: nothing else is drawn with.
-  if (sentLighting != (pendingLighting ? 1 : 0)) {
-    sentLighting = pendingLighting ? 1 : 0;
-    glUniform1i(lightingLocation, sentLighting);
-  }
-  for (int stage = 0; stage < kStages; ++stage)
-    for (int slot = 0; slot < kSlots; ++slot) {
-      const int unit = stage + kStages * slot;
-      const GLuint texture = slotTexture[stage][slot] ? slotTexture[stage][slot] : white;
-      slotTexture[stage][slot] = 0;
-      if (unitTexture[unit] == texture) continue;
-      glActiveTexture(GL_TEXTURE0 + unit);
-      glBindTexture(GL_TEXTURE_2D, texture);
-      glActiveTexture(GL_TEXTURE0);
-      unitTexture[unit] = texture;
-    }
   glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instances.size() * sizeof(float)),
                instances.data(), GL_STREAM_DRAW);
-  mesh->DrawInstances(static_cast<GLsizei>(instances.size() / kInstanceFloats));
+  mesh->DrawInstances(static_cast<GLsizei>(instances.size() / 16));
   instances.clear();
 }
 
@@ -220,17 +211,12 @@ void WebGLPipeline::FlushMesh(const WebGLMesh* mesh) {
 }
 
 void WebGLPipeline::AttachInstances() {
-  const GLsizei stride = kInstanceFloats * sizeof(float);
   glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
   for (GLuint column = 0; column < 4; ++column) {
     const GLuint index = kMatrix + column;
     glEnableVertexAttribArray(index);
-    glVertexAttribPointer(index, 4, GL_FLOAT, GL_FALSE, stride,
+    glVertexAttribPointer(index, 4, GL_FLOAT, GL_FALSE, 16 * sizeof(float),
                           reinterpret_cast<const void*>(4 * column * sizeof(float)));
     glVertexAttribDivisor(index, 1);
   }
-  glEnableVertexAttribArray(kStageSlots);
-  glVertexAttribPointer(kStageSlots, 2 * kStages, GL_FLOAT, GL_FALSE, stride,
-                        reinterpret_cast<const void*>(16 * sizeof(float)));
-  glVertexAttribDivisor(kStageSlots, 1);
 }

@@ -16,14 +16,10 @@ class WebGLMesh;
 // colour operation each). There is one per context, reached through
 // Current(); meshes and textures draw and bind through it.
 //
-// Draws are gathered: consecutive draws of one mesh with lighting alike
-// become a single instanced draw. Each instance carries its own matrix and
-// each stage's operation and texture slot: a stage draws from one of two
-// units (stage s from unit s or s + kStages), so the gathered draws may
-// use up to two textures per stage, as the fish with and without their
-// tints do. Whatever could change what a gathered draw shows (another mesh,
-// lighting or a third texture, a change to the mesh, any other GL call)
-// must Flush first.
+// Draws are gathered: consecutive draws of one mesh in one state become a
+// single instanced draw, each instance carrying its own matrix. Whatever
+// could change what a gathered draw shows (another mesh or state, a change
+// to the mesh, any other GL call) must Flush first.
 //
 // Vertex colour and the texture coordinates of both stages are generic
 // attributes. A mesh that does not send one leaves the attribute's current
@@ -31,19 +27,9 @@ class WebGLMesh;
 // texture coordinates.
 class WebGLPipeline {
  public:
-  // kMatrix takes four locations, one per column; kStageSlots holds each
-  // stage's operation and slot.
-  enum Attribute {
-    kPosition = 0,
-    kColour = 1,
-    kTexCoord0 = 2,
-    kTexCoord1 = 3,
-    kMatrix = 4,
-    kStageSlots = 8
-  };
+  // kMatrix takes four locations, one per column.
+  enum Attribute { kPosition = 0, kColour = 1, kTexCoord0 = 2, kTexCoord1 = 3, kMatrix = 4 };
   static constexpr int kStages = 2;
-  static constexpr int kSlots = 2;
-  static constexpr int kUnits = kStages * kSlots;
 
   // Compiles the program and sets the initial state of an OpenGL context
   // after the OpenGL back end's WinInit. False with `error` set on failure.
@@ -78,22 +64,25 @@ class WebGLPipeline {
   void Flush();
   // Flushes if `mesh` has draws waiting, before it changes.
   void FlushMesh(const WebGLMesh* mesh);
-  // Points the instance attributes of the bound vertex array at the
-  // instance buffer.
+  // Points the matrix attribute of the bound vertex array at the instances.
   void AttachInstances();
 
  private:
   static WebGLPipeline* current;
 
-  // Per instance: the matrix, then each stage's operation and slot.
-  static constexpr int kInstanceFloats = 16 + 2 * kStages;
-  // The slot of `texture` on `stage` in the gathered draws, taking a free
-  // one if it has none; -1 when both are taken by others.
-  int Slot(int stage, GLuint texture);
+  // What a draw needs sent: the units' textures and the uniforms.
+  struct DrawState {
+    GLuint unitTexture[kStages];
+    int stageOp[kStages];
+    int lighting;
+  };
+  DrawState Resolve() const;
+  void Send(const DrawState& state);
 
   GLuint program = 0;
   GLint lightingLocation = -1;
-  // Bound where no slot takes part, so that no sampler reads a unit
+  GLint stageOpLocation[kStages] = {-1, -1};
+  // Bound where a stage takes no part, so that no sampler reads a unit
   // without a texture.
   GLuint white = 0;
   float projection[16] = {};
@@ -105,13 +94,11 @@ class WebGLPipeline {
   std::unordered_set<GLuint> complete;
   // What the context holds, so that a draw sends only what changed: each
   // call stands between draws that the browser's GL layer must keep apart.
-  GLuint unitTexture[kUnits] = {};
+  GLuint unitTexture[kStages] = {};
   int sentLighting = -1;
-  // The gathered draws: their mesh, lighting, the textures of each stage's
-  // slots (0 while free) and kInstanceFloats floats each.
+  int sentStageOp[kStages] = {-1, -1};
+  // The gathered draws: their mesh and one matrix (16 floats) each.
   WebGLMesh* pendingMesh = nullptr;
-  bool pendingLighting = false;
-  GLuint slotTexture[kStages][kSlots] = {};
   std::vector<float> instances;
   GLuint instanceBuffer = 0;
 };

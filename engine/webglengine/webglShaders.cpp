@@ -1,21 +1,20 @@
 #include "webglengine/webglShaders.h"
 
-// aMatrix is each instance's whole transform. Lighting on with no light enabled and no colour material leaves only the
-// global ambient (0.2) times the material's ambient (0.2), and the material's
-// diffuse alpha (0.8): every lit vertex has that colour. Vertex colours are
-// clamped before they are interpolated, as fixed-function OpenGL does.
+// aMatrix is each instance's whole transform. Lighting on with no light
+// enabled and no colour material leaves only the global ambient (0.2) times
+// the material's ambient (0.2), and the material's diffuse alpha (0.8):
+// every lit vertex has that colour. Vertex colours are clamped before they
+// are interpolated, as fixed-function OpenGL does.
 const char* const kWebGLVertexShader = R"(#version 300 es
 layout(location = 0) in vec4 aPosition;
 layout(location = 1) in vec4 aColour;
 layout(location = 2) in vec4 aTexCoord0;
 layout(location = 3) in vec4 aTexCoord1;
 layout(location = 4) in mat4 aMatrix;
-layout(location = 8) in vec4 aStageSlots;
 uniform bool uLighting;
 out vec4 vColour;
 out vec2 vTexCoord0;
 out vec2 vTexCoord1;
-flat out ivec4 vStageSlots;
 const vec4 kLit = vec4(0.04, 0.04, 0.04, 0.8);
 void main() {
   gl_Position = aMatrix * aPosition;
@@ -23,44 +22,32 @@ void main() {
   vColour = uLighting ? kLit : clamp(aColour, 0.0, 1.0);
   vTexCoord0 = aTexCoord0.xy / aTexCoord0.w;
   vTexCoord1 = aTexCoord1.xy / aTexCoord1.w;
-  vStageSlots = ivec4(aStageSlots);
 }
 )";
 
 // A stage's operation as glTexEnv's modes work on an RGB texture (its alpha
 // is 1): 0 the stage takes no part, 1 GL_MODULATE, 2 GL_ADD (colours add
 // clamped, alpha multiplies), 4 GL_REPLACE (the colour is the texture's, the
-// alpha the incoming one). Each instance names, per stage, its operation
-// and the slot of its texture: stage 0 reads unit 0 or 2, stage 1 unit 1
-// or 3.
+// alpha the incoming one).
 const char* const kWebGLFragmentShader = R"(#version 300 es
 precision highp float;
 in vec4 vColour;
 in vec2 vTexCoord0;
 in vec2 vTexCoord1;
-flat in ivec4 vStageSlots;
-uniform sampler2D uUnit0;
-uniform sampler2D uUnit1;
-uniform sampler2D uUnit2;
-uniform sampler2D uUnit3;
+uniform sampler2D uStage0;
+uniform sampler2D uStage1;
+uniform int uStageOp0;
+uniform int uStageOp1;
 out vec4 fragColour;
-vec4 Combine(vec4 incoming, vec3 texel, int op) {
+vec4 Combine(vec4 incoming, sampler2D stage, vec2 uv, int op) {
+  if (op == 0) return incoming;
+  vec3 texel = texture(stage, uv).rgb;
   if (op == 1) return vec4(incoming.rgb * texel, incoming.a);
   if (op == 2) return vec4(min(incoming.rgb + texel, 1.0), incoming.a);
   return vec4(texel, incoming.a);
 }
 void main() {
-  vec4 colour = vColour;
-  if (vStageSlots.x != 0) {
-    vec3 texel = vStageSlots.y == 0 ? texture(uUnit0, vTexCoord0).rgb
-                                    : texture(uUnit2, vTexCoord0).rgb;
-    colour = Combine(colour, texel, vStageSlots.x);
-  }
-  if (vStageSlots.z != 0) {
-    vec3 texel = vStageSlots.w == 0 ? texture(uUnit1, vTexCoord1).rgb
-                                    : texture(uUnit3, vTexCoord1).rgb;
-    colour = Combine(colour, texel, vStageSlots.z);
-  }
-  fragColour = colour;
+  vec4 colour = Combine(vColour, uStage0, vTexCoord0, uStageOp0);
+  fragColour = Combine(colour, uStage1, vTexCoord1, uStageOp1);
 }
 )";
