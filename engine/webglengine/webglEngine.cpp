@@ -96,7 +96,9 @@ void WebGLEngine::WinInit(int width, int height, int, bool, WindowHandle canvas)
   SetStatus(E_OK);
 }
 
-void WebGLEngine::Present() {}
+void WebGLEngine::Present() {
+  pipeline.Flush();
+}
 
 void WebGLEngine::LookAt(const Vec3& eye, const Vec3& target, const Vec3& up) {
   // gluLookAt: side = forward x up, then up again = side x forward, both
@@ -143,30 +145,49 @@ void WebGLEngine::SetPerspective(float fov, float aspect, float zNear, float zFa
 
 void WebGLEngine::BeginScene() {}
 
-void WebGLEngine::EndScene() {}
+void WebGLEngine::EndScene() {
+  pipeline.Flush();
+}
 
 void WebGLEngine::ClearTarget(Colour colour) {
+  pipeline.Flush();
   glClearColor(colour.r, colour.g, colour.b, colour.a);
   glClear(GL_COLOR_BUFFER_BIT);
 }
 
-void WebGLEngine::ClearDepth() { glClear(GL_DEPTH_BUFFER_BIT); }
+void WebGLEngine::ClearDepth() {
+  pipeline.Flush();
+  glClear(GL_DEPTH_BUFFER_BIT);
+}
 
-void WebGLEngine::ClearStencil() { glClear(GL_STENCIL_BUFFER_BIT); }
+void WebGLEngine::ClearStencil() {
+  pipeline.Flush();
+  glClear(GL_STENCIL_BUFFER_BIT);
+}
 
 void WebGLEngine::SetLighting(bool on) { pipeline.SetLighting(on); }
 
-void WebGLEngine::SetDepthTest(bool on) { Toggle(GL_DEPTH_TEST, on); }
+void WebGLEngine::SetDepthTest(bool on) {
+  pipeline.Flush();
+  Toggle(GL_DEPTH_TEST, on);
+}
 
 void WebGLEngine::SetDepthWrite(bool) {}
 
 void WebGLEngine::SetClipping(bool) {}
 
-void WebGLEngine::SetAlphaBlend(bool on) { Toggle(GL_BLEND, on); }
+void WebGLEngine::SetAlphaBlend(bool on) {
+  pipeline.Flush();
+  Toggle(GL_BLEND, on);
+}
 
-void WebGLEngine::SetAdditiveBlend() { glBlendFunc(GL_ONE, GL_ONE); }
+void WebGLEngine::SetAdditiveBlend() {
+  pipeline.Flush();
+  glBlendFunc(GL_ONE, GL_ONE);
+}
 
 void WebGLEngine::SetCullMode(CullMode mode) {
+  pipeline.Flush();
   if (mode == CULL_NONE) {
     glDisable(GL_CULL_FACE);
     return;
@@ -175,7 +196,10 @@ void WebGLEngine::SetCullMode(CullMode mode) {
   glCullFace(mode == CULL_FRONT ? GL_FRONT : GL_BACK);
 }
 
-void WebGLEngine::SetStencilTest(bool on) { Toggle(GL_STENCIL_TEST, on); }
+void WebGLEngine::SetStencilTest(bool on) {
+  pipeline.Flush();
+  Toggle(GL_STENCIL_TEST, on);
+}
 
 GLenum WebGLEngine::MapStencilOp(StencilOp op) {
   unsigned value = GL_KEEP;
@@ -184,6 +208,7 @@ GLenum WebGLEngine::MapStencilOp(StencilOp op) {
 }
 
 void WebGLEngine::SetStencilOp(StencilOp fail, StencilOp zfail, StencilOp pass) {
+  pipeline.Flush();
   const GLenum onFail = MapStencilOp(fail);
   const GLenum onDepthFail = MapStencilOp(zfail);
   const GLenum onPass = MapStencilOp(pass);
@@ -191,20 +216,26 @@ void WebGLEngine::SetStencilOp(StencilOp fail, StencilOp zfail, StencilOp pass) 
 }
 
 void WebGLEngine::SetStencilFunc(CompareFunc func) {
+  pipeline.Flush();
   unsigned value = GL_ALWAYS;
   if (!GlCompareFunc(func, &value)) LOG_REPORT(this, E_ERROR, "unkown comparison function");
   stencilFunc = value;
   glStencilFunc(stencilFunc, stencilRef, stencilMask);
 }
 
-void WebGLEngine::SetStencilWriteMask(unsigned mask) { glStencilMask(mask); }
+void WebGLEngine::SetStencilWriteMask(unsigned mask) {
+  pipeline.Flush();
+  glStencilMask(mask);
+}
 
 void WebGLEngine::SetStencilRef(int ref) {
+  pipeline.Flush();
   stencilRef = ref;
   glStencilFunc(stencilFunc, stencilRef, stencilMask);
 }
 
 void WebGLEngine::SetStencilMask(unsigned mask) {
+  pipeline.Flush();
   stencilMask = mask;
   glStencilFunc(stencilFunc, stencilRef, stencilMask);
 }

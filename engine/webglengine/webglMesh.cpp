@@ -52,13 +52,19 @@ WebGLMesh::WebGLMesh()
 WebGLMesh::~WebGLMesh() {
   // Buffers go with their context; without one there is nothing to delete.
   if (!WebGLPipeline::Current()) return;
+  Changing();
   if (vertexBuffer) glDeleteBuffers(1, &vertexBuffer);
   if (indexBuffer) glDeleteBuffers(1, &indexBuffer);
   if (vertexArray) glDeleteVertexArrays(1, &vertexArray);
 }
 
+void WebGLMesh::Changing() {
+  if (WebGLPipeline* pipeline = WebGLPipeline::Current()) pipeline->FlushMesh(this);
+}
+
 void WebGLMesh::Init(MeshDesc desc) {
   LogScope scope("WebGLMesh::Init");
+  Changing();
   positions.clear();
   normals.clear();
   colours.clear();
@@ -125,6 +131,7 @@ void WebGLMesh::Pack() {
 
 void WebGLMesh::SetVertices(const float* xyz) {
   if (positions.empty()) return;  // Init failed, or no vertices
+  Changing();
   std::memcpy(positions.data(), xyz, sizeof(float) * positions.size());
   Pack();
 }
@@ -135,6 +142,7 @@ void WebGLMesh::SetDiffuse(const Colour* diffuse) {
     LOG_REPORT(this, E_ERROR, "Mesh not initialized with diffuse colors!");
     return;
   }
+  Changing();
   if (!Allocate(colours, 3 * static_cast<size_t>(vertexCount))) {
     LOG_REPORT(this, E_NOMEM, "Not enough memory to create color values");
     return;
@@ -150,6 +158,7 @@ void WebGLMesh::SetDiffuse(const Colour* diffuse) {
 void WebGLMesh::SetSpecular(const Colour*) {}
 
 void WebGLMesh::SetNormals(const float* xyz) {
+  Changing();
   if (!Allocate(normals, 3 * static_cast<size_t>(vertexCount))) {
     LOG_REPORT(this, E_NOMEM, "Could not construct normals!");
     return;
@@ -159,6 +168,7 @@ void WebGLMesh::SetNormals(const float* xyz) {
 }
 
 void WebGLMesh::SetIndices(const int* values) {
+  Changing();
   // An index outside the vertices would read past the vertex buffer.
   for (int32_t i = 0; i < indexCount; ++i) {
     if (values[i] < 0 || values[i] >= vertexCount) {
@@ -184,6 +194,7 @@ void WebGLMesh::SetTextureCoords(const float* uv, int channel) {
                channel);
     return;
   }
+  Changing();
   if (!Allocate(texCoords[channel], 2 * static_cast<size_t>(vertexCount))) {
     LOG_REPORT(this, E_NOMEM, "Not enough memory to create texture coordinate values");
     return;
@@ -206,19 +217,27 @@ void WebGLMesh::Render() {
   if (!pipeline) return;  // no context to draw in
   for (int stage = 0; stage < WebGLPipeline::kStages; ++stage)
     if (textures[stage]) textures[stage]->Apply(stage, TOP_MODULATE, ADDRESS_WRAP);
-  pipeline->Prepare(world);
-  // The vertex array keeps the buffers and attribute layout between draws;
-  // they are set again only with an upload.
-  if (!vertexArray) glGenVertexArrays(1, &vertexArray);
-  glBindVertexArray(vertexArray);
-  if (indexCount != 0)
-    DrawIndexed();
-  else
-    DrawStream();
+  const bool drawable = indexCount != 0 ? !records.empty() && indicesSet : !positions.empty();
+  if (drawable) pipeline->Queue(this, world);
 }
 
-void WebGLMesh::DrawIndexed() {
-  if (records.empty() || !indicesSet) return;
+void WebGLMesh::DrawInstances(GLsizei count) {
+  // The vertex array keeps the buffers and attribute layout between draws;
+  // they are set again only with an upload.
+  if (!vertexArray) {
+    glGenVertexArrays(1, &vertexArray);
+    glBindVertexArray(vertexArray);
+    WebGLPipeline::Current()->AttachInstances();
+  } else {
+    glBindVertexArray(vertexArray);
+  }
+  if (indexCount != 0)
+    DrawIndexed(count);
+  else
+    DrawStream(count);
+}
+
+void WebGLMesh::DrawIndexed(GLsizei count) {
   if (verticesChanged) {
     if (!vertexBuffer) glGenBuffers(1, &vertexBuffer);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
@@ -238,11 +257,10 @@ void WebGLMesh::DrawIndexed() {
                  indices.data(), GL_STATIC_DRAW);
     indicesChanged = false;
   }
-  glDrawElements(mode, indexCount, GL_UNSIGNED_INT, nullptr);
+  glDrawElementsInstanced(mode, indexCount, GL_UNSIGNED_INT, nullptr, count);
 }
 
-void WebGLMesh::DrawStream() {
-  if (positions.empty()) return;
+void WebGLMesh::DrawStream(GLsizei count) {
   const bool colour = hasDiffuse && !colours.empty();
   const bool uv[2] = {texChannels[0] && !texCoords[0].empty(),
                       texChannels[1] && !texCoords[1].empty()};
@@ -277,7 +295,7 @@ void WebGLMesh::DrawStream() {
       offset += 2;
     }
   }
-  glDrawArrays(mode, 0, vertexCount);
+  glDrawArraysInstanced(mode, 0, vertexCount, count);
 
   // What the last glColor3f and glMultiTexCoord2f calls leave current.
   const size_t last = static_cast<size_t>(vertexCount - 1);

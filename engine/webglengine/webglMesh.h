@@ -27,7 +27,7 @@ class WebGLMesh : public Mesh {
   void SetNormals(const float* xyz) override;
   void SetIndices(const int* indices) override;
   // Applies the attached textures of stages 0 and 1 (modulate, wrap) and
-  // draws at the world transform.
+  // draws at the world transform, through the pipeline's gathering.
   void Render() override;
   void SetTextureCoords(const float* uv, int channel) override;
   void SetTransform(float x, float y, float z, float a, float b, float c) override;
@@ -43,10 +43,16 @@ class WebGLMesh : public Mesh {
   const std::vector<float>& Records() const { return records; }
   const VertexRecordFormat& RecordFormat() const { return format; }
 
+  // Draws `count` instances, their matrices in the pipeline's instance
+  // buffer; uploads what changed first.
+  void DrawInstances(GLsizei count);
+
  private:
+  // Before a change: draws gathered earlier must show the mesh as it was.
+  void Changing();
   void Pack();
-  void DrawIndexed();
-  void DrawStream();
+  void DrawIndexed(GLsizei count);
+  void DrawStream(GLsizei count);
 
   GLenum mode;
   std::vector<float> positions;

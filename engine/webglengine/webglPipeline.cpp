@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "webglengine/webglMesh.h"
 #include "webglengine/webglShaders.h"
 
 WebGLPipeline* WebGLPipeline::current = nullptr;
@@ -62,7 +63,7 @@ bool WebGLPipeline::Init(std::string* error) {
     return false;
   }
   glUseProgram(program);
-  matrixLocation = glGetUniformLocation(program, "uMatrix");
+  glGenBuffers(1, &instanceBuffer);
   lightingLocation = glGetUniformLocation(program, "uLighting");
   stageOpLocation[0] = glGetUniformLocation(program, "uStageOp0");
   stageOpLocation[1] = glGetUniformLocation(program, "uStageOp1");
@@ -99,10 +100,15 @@ bool WebGLPipeline::Init(std::string* error) {
 }
 
 void WebGLPipeline::Release() {
+  // Draws still waiting go with the context.
+  pendingMesh = nullptr;
+  instances.clear();
   if (program) glDeleteProgram(program);
   if (white) glDeleteTextures(1, &white);
+  if (instanceBuffer) glDeleteBuffers(1, &instanceBuffer);
   program = 0;
   white = 0;
+  instanceBuffer = 0;
   if (current == this) current = nullptr;
 }
 
@@ -119,6 +125,7 @@ void WebGLPipeline::BindStage(int stage, GLuint texture) { stageTexture[stage] =
 void WebGLPipeline::SetStageOp(int stage, TextureOp op) { stageOp[stage] = op; }
 
 void WebGLPipeline::Forget(GLuint texture) {
+  Flush();
   complete.erase(texture);
   // A deleted texture leaves the units it was bound to with none.
   for (GLuint& bound : stageTexture)
@@ -128,37 +135,88 @@ void WebGLPipeline::Forget(GLuint texture) {
 }
 
 void WebGLPipeline::BindForUpdate(GLuint texture) {
+  // The update must not reach draws gathered before it.
+  Flush();
   if (unitTexture[0] == texture) return;
   glBindTexture(GL_TEXTURE_2D, texture);
   unitTexture[0] = texture;
 }
 
-void WebGLPipeline::Prepare(const float world[16]) {
-  float modelView[16];
-  float matrix[16];
-  Multiply(view, world, modelView);
-  Multiply(projection, modelView, matrix);
-  // The program stays in use from Init on: nothing else is drawn with.
-  glUniformMatrix4fv(matrixLocation, 1, GL_FALSE, matrix);
-  if (sentLighting != (lighting ? 1 : 0)) {
-    sentLighting = lighting ? 1 : 0;
-    glUniform1i(lightingLocation, sentLighting);
-  }
+WebGLPipeline::DrawState WebGLPipeline::Resolve() const {
+  DrawState state;
   for (int stage = 0; stage < kStages; ++stage) {
     // A unit without a complete texture passes the colour on.
     const GLuint texture = stageTexture[stage];
     const bool active = stageEnabled[stage] && texture != 0 && complete.count(texture) != 0;
-    const GLuint bound = active ? texture : white;
-    if (unitTexture[stage] != bound) {
+    state.unitTexture[stage] = active ? texture : white;
+    state.stageOp[stage] = active ? static_cast<int>(stageOp[stage]) : 0;
+  }
+  state.lighting = lighting ? 1 : 0;
+  return state;
+}
+
+void WebGLPipeline::Send(const DrawState& state) {
+  // The program stays in use from Init on: nothing else is drawn with.
+  if (sentLighting != state.lighting) {
+    sentLighting = state.lighting;
+    glUniform1i(lightingLocation, sentLighting);
+  }
+  for (int stage = 0; stage < kStages; ++stage) {
+    if (unitTexture[stage] != state.unitTexture[stage]) {
       glActiveTexture(GL_TEXTURE0 + stage);
-      glBindTexture(GL_TEXTURE_2D, bound);
+      glBindTexture(GL_TEXTURE_2D, state.unitTexture[stage]);
       glActiveTexture(GL_TEXTURE0);
-      unitTexture[stage] = bound;
+      unitTexture[stage] = state.unitTexture[stage];
     }
-    const int op = active ? static_cast<int>(stageOp[stage]) : 0;
-    if (sentStageOp[stage] != op) {
-      sentStageOp[stage] = op;
-      glUniform1i(stageOpLocation[stage], op);
+    if (sentStageOp[stage] != state.stageOp[stage]) {
+      sentStageOp[stage] = state.stageOp[stage];
+      glUniform1i(stageOpLocation[stage], sentStageOp[stage]);
     }
+  }
+}
+
+void WebGLPipeline::Queue(WebGLMesh* mesh, const float world[16]) {
+  const DrawState state = Resolve();
+  bool sent = sentLighting == state.lighting;
+  for (int stage = 0; stage < kStages; ++stage)
+    sent = sent && unitTexture[stage] == state.unitTexture[stage] &&
+           sentStageOp[stage] == state.stageOp[stage];
+  if (mesh != pendingMesh || !sent) {
+    Flush();
+    Send(state);
+    pendingMesh = mesh;
+  }
+  // The whole transform per instance, formed as the OpenGL back end's
+  // matrix stack forms it.
+  float modelView[16];
+  Multiply(view, world, modelView);
+  const size_t at = instances.size();
+  instances.resize(at + 16);
+  Multiply(projection, modelView, instances.data() + at);
+}
+
+void WebGLPipeline::Flush() {
+  if (!pendingMesh) return;
+  WebGLMesh* mesh = pendingMesh;
+  pendingMesh = nullptr;
+  glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instances.size() * sizeof(float)),
+               instances.data(), GL_STREAM_DRAW);
+  mesh->DrawInstances(static_cast<GLsizei>(instances.size() / 16));
+  instances.clear();
+}
+
+void WebGLPipeline::FlushMesh(const WebGLMesh* mesh) {
+  if (mesh == pendingMesh) Flush();
+}
+
+void WebGLPipeline::AttachInstances() {
+  glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
+  for (GLuint column = 0; column < 4; ++column) {
+    const GLuint index = kMatrix + column;
+    glEnableVertexAttribArray(index);
+    glVertexAttribPointer(index, 4, GL_FLOAT, GL_FALSE, 16 * sizeof(float),
+                          reinterpret_cast<const void*>(4 * column * sizeof(float)));
+    glVertexAttribDivisor(index, 1);
   }
 }

@@ -4,8 +4,11 @@
 
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "core/renderTypes.h"
+
+class WebGLMesh;
 
 // The fixed-function state that the OpenGL back end keeps in its context,
 // reproduced over WebGL 2 with one shader program: the projection and view
@@ -13,13 +16,19 @@
 // colour operation each). There is one per context, reached through
 // Current(); meshes and textures draw and bind through it.
 //
+// Draws are gathered: consecutive draws of one mesh in one state become a
+// single instanced draw, each instance carrying its own matrix. Whatever
+// could change what a gathered draw shows (another mesh or state, a change
+// to the mesh, any other GL call) must Flush first.
+//
 // Vertex colour and the texture coordinates of both stages are generic
 // attributes. A mesh that does not send one leaves the attribute's current
 // value in force, as fixed-function OpenGL does with the current colour and
 // texture coordinates.
 class WebGLPipeline {
  public:
-  enum Attribute { kPosition = 0, kColour = 1, kTexCoord0 = 2, kTexCoord1 = 3 };
+  // kMatrix takes four locations, one per column.
+  enum Attribute { kPosition = 0, kColour = 1, kTexCoord0 = 2, kTexCoord1 = 3, kMatrix = 4 };
   static constexpr int kStages = 2;
 
   // Compiles the program and sets the initial state of an OpenGL context
@@ -44,18 +53,33 @@ class WebGLPipeline {
   void MarkComplete(GLuint texture) { complete.insert(texture); }
   void Forget(GLuint texture);
 
-  // Binds `texture` to unit 0, the active unit outside Prepare, for an
+  // Binds `texture` to unit 0, the active unit outside Queue, for an
   // upload or a change of its parameters.
   void BindForUpdate(GLuint texture);
 
-  // Uses the program with the state for a mesh at `world` (column-major).
-  void Prepare(const float world[16]);
+  // Draws `mesh` at `world` (column-major) in the current state, gathered
+  // with the draws before it where it can be.
+  void Queue(WebGLMesh* mesh, const float world[16]);
+  // Issues the gathered draws.
+  void Flush();
+  // Flushes if `mesh` has draws waiting, before it changes.
+  void FlushMesh(const WebGLMesh* mesh);
+  // Points the matrix attribute of the bound vertex array at the instances.
+  void AttachInstances();
 
  private:
   static WebGLPipeline* current;
 
+  // What a draw needs sent: the units' textures and the uniforms.
+  struct DrawState {
+    GLuint unitTexture[kStages];
+    int stageOp[kStages];
+    int lighting;
+  };
+  DrawState Resolve() const;
+  void Send(const DrawState& state);
+
   GLuint program = 0;
-  GLint matrixLocation = -1;
   GLint lightingLocation = -1;
   GLint stageOpLocation[kStages] = {-1, -1};
   // Bound where a stage takes no part, so that no sampler reads a unit
@@ -73,4 +97,8 @@ class WebGLPipeline {
   GLuint unitTexture[kStages] = {};
   int sentLighting = -1;
   int sentStageOp[kStages] = {-1, -1};
+  // The gathered draws: their mesh and one matrix (16 floats) each.
+  WebGLMesh* pendingMesh = nullptr;
+  std::vector<float> instances;
+  GLuint instanceBuffer = 0;
 };

@@ -1,22 +1,23 @@
 #include "webglengine/webglShaders.h"
 
-// Lighting on with no light enabled and no colour material leaves only the
-// global ambient (0.2) times the material's ambient (0.2), and the material's
-// diffuse alpha (0.8): every lit vertex has that colour. Vertex colours are
-// clamped before they are interpolated, as fixed-function OpenGL does.
+// aMatrix is each instance's whole transform. Lighting on with no light
+// enabled and no colour material leaves only the global ambient (0.2) times
+// the material's ambient (0.2), and the material's diffuse alpha (0.8):
+// every lit vertex has that colour. Vertex colours are clamped before they
+// are interpolated, as fixed-function OpenGL does.
 const char* const kWebGLVertexShader = R"(#version 300 es
 layout(location = 0) in vec4 aPosition;
 layout(location = 1) in vec4 aColour;
 layout(location = 2) in vec4 aTexCoord0;
 layout(location = 3) in vec4 aTexCoord1;
-uniform mat4 uMatrix;
+layout(location = 4) in mat4 aMatrix;
 uniform bool uLighting;
 out vec4 vColour;
 out vec2 vTexCoord0;
 out vec2 vTexCoord1;
 const vec4 kLit = vec4(0.04, 0.04, 0.04, 0.8);
 void main() {
-  gl_Position = uMatrix * aPosition;
+  gl_Position = aMatrix * aPosition;
   gl_PointSize = 1.0;
   vColour = uLighting ? kLit : clamp(aColour, 0.0, 1.0);
   vTexCoord0 = aTexCoord0.xy / aTexCoord0.w;

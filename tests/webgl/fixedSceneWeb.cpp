@@ -1,6 +1,7 @@
 // fixedScene.js [VARIANT]: the fixed scene drawn by the WebGL back end on
 // the page's #canvas; the pixels go to window.fixedScene (RGBA, bottom row
-// first) and window.fixedSceneError names a failure.
+// first) and window.fixedSceneError names a failure. The variant
+// "batching" draws the gathering check's scene instead.
 #include <GLES3/gl3.h>
 #include <emscripten.h>
 
@@ -8,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "batchCheck.h"
 #include "fixedScene.h"
 #include "webglengine/webglEngine.h"
 #include "webglengine/webglMesh.h"
@@ -42,14 +44,21 @@ int main(int argc, char** argv) {
     Fail("the scene's files did not load");
     return 1;
   }
-  // Drawn twice: the second frame finds everything uploaded and the state
-  // left by the first, as every frame of a page after its first does.
-  for (int frame = 0; frame < 2; ++frame)
-    DrawScene(webgl, scene, argc > 1 ? argv[1] : "", AdditiveBlend);
-
+  const std::string variant = argc > 1 ? argv[1] : "";
   std::vector<uint8_t> rgba(static_cast<size_t>(kSceneSide) * kSceneSide * 4);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, kSceneSide, kSceneSide, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+  if (variant == "batching") {
+    const std::string failure = CheckBatching(webgl, scene, &rgba);
+    if (!failure.empty()) {
+      Fail(failure);
+      return 1;
+    }
+  } else {
+    // Drawn twice: the second frame finds everything uploaded and the state
+    // left by the first, as every frame of a page after its first does.
+    for (int frame = 0; frame < 2; ++frame) DrawScene(webgl, scene, variant, AdditiveBlend);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kSceneSide, kSceneSide, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+  }
   EM_ASM({ window.fixedScene = Array.from(HEAPU8.subarray($0, $0 + $1)); }, rgba.data(),
          rgba.size());
   return 0;
