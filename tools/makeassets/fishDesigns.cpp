@@ -12,7 +12,7 @@ FishDesign NeonTetraDesign() {
   FishDesign d;
   d.tankLength = 0.3f;
   d.drawnScale = 1.0f;
-  d.sections = 10;
+  d.sections = 8;
   d.body = {0.80f, 0.36f, 0.105f, 0.06f, 0.55f, 0.32f, 0.35f, 0.1f};
   d.tail = {-0.55f, 0.55f, {{{0, 0.22f}, {0.5f, 0.09f}, {1, 0.22f}}}};
   d.fins = {
@@ -32,7 +32,7 @@ FishDesign AngelfishDesign() {
   FishDesign d;
   d.tankLength = 0.5f;
   d.drawnScale = 1.2f;
-  d.sections = 12;
+  d.sections = 10;
   d.body = {0.50f, 0.42f, 0.21f, 0.045f, 0.8f, 0.2f, 0.3f, 0.0f};
   d.tail = {-0.75f,
             0.75f,
@@ -54,7 +54,7 @@ FishDesign SharkDesign() {
   FishDesign d;
   d.tankLength = 1.2f;
   d.drawnScale = 5.5f;
-  d.sections = 16;
+  d.sections = 12;
   d.body = {0.74f, 0.32f, 0.085f, 0.075f, 0.75f, 0.25f, 0.2f, 0.25f};
   d.tail = {-0.6f, 0.55f, {{{0, 0.13f}, {0.35f, 0.05f}, {0.55f, 0.08f}, {1, 0.3f}}}};
   d.fins = {

@@ -6,10 +6,12 @@ namespace {
 constexpr float kPi = 3.14159265358979f;
 constexpr float kTankHalfWidth = 20.0f, kTankHeight = 40.0f;
 constexpr float kFoodRadius = 100.0f;
-// A flake is a few pixels across, and a hundred only right in front of the
-// eye: sixteen segments and eight stacks (the poles and the equator's
-// quarter points among the vertices) keep its outline round there.
-constexpr int kFoodSegments = 16, kFoodStacks = 8;
+// A flake is about ten pixels across, thirty at the closest view and a
+// hundred only right in front of the eye: twelve segments and six stacks
+// (the poles and the equator's quarter points among the vertices) keep its
+// outline round there with half the triangles of a finer ball, which counts
+// when thousands are drawn.
+constexpr int kFoodSegments = 12, kFoodStacks = 6;
 }  // namespace
 
 Model MakeTankModel() {
