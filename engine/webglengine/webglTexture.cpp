@@ -132,22 +132,14 @@ void WebGLTexture::Apply(int stage, TextureOp op, AddressMode addressMode) {
   // when it changes: setting a parameter of a texture drawn with earlier in
   // the frame makes the browser's GL layer keep the draws apart.
   if (addressMode != address) {
-    switch (addressMode) {
-      case ADDRESS_WRAP:
-        pipeline->BindForUpdate(textureName);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-        address = addressMode;
-        break;
-      case ADDRESS_CLAMP:
-        pipeline->BindForUpdate(textureName);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        address = addressMode;
-        break;
-      default:
-        LOG_REPORT(this, E_NOSUP, "texture address operation unsupported!");
-        break;
+    if (addressMode == ADDRESS_WRAP || addressMode == ADDRESS_CLAMP) {
+      const GLint wrap = addressMode == ADDRESS_WRAP ? GL_REPEAT : GL_CLAMP_TO_EDGE;
+      pipeline->BindForUpdate(textureName);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+      address = addressMode;
+    } else {
+      LOG_REPORT(this, E_NOSUP, "texture address operation unsupported!");
     }
   }
 
