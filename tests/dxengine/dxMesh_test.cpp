@@ -115,9 +115,8 @@ TEST_F(DXMeshTest, RangeOfASharedBuffer) {
   const float xyz[] = {1, 1, 0.5f, 1, 0, 0.5f, 0, 1, 0.5f, -1, -1, 2, -1, 0, 2,
                        0, -1, 2, 1, 1, 0.5f, 1, 0, 0.5f, 0, 1, 0.5f};
   whole->SetVertices(xyz);
-  const Colour red(1, 0, 0, 1);
-  const Colour reds[9] = {red, red, red, red, red, red, red, red, red};
-  whole->SetDiffuse(reds);
+  const std::vector<Colour> reds(9, Colour(1, 0, 0, 1));
+  whole->SetDiffuse(reds.data());
 
   DXMesh lowerLeft, outside;
   lowerLeft.InitRange(*whole, 3, 3, PRIM_TRIANGLEFAN);
@@ -154,8 +153,7 @@ TEST_F(DXMeshTest, RenderAllDrawsAsRenderDoes) {
     xyz.insert(xyz.end(), {x0, 1, 0.5f, x1, 1, 0.5f, x1, -1, 0.5f, x0, -1, 0.5f});
     uv.insert(uv.end(), {0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f});
   }
-  const Colour white(1, 1, 1, 1);
-  const std::vector<Colour> whites(16, white);
+  const std::vector<Colour> whites(16, Colour(1, 1, 1, 1));
   whole.SetVertexData(xyz.data(), nullptr, uv.data(), nullptr);
   whole.SetDiffuse(whites.data());
   DXMesh strips[4];
@@ -176,12 +174,11 @@ TEST_F(DXMeshTest, RenderAllDrawsAsRenderDoes) {
   engine->ClearTarget(Colour(0, 0, 0, 0));
   DXMesh::RenderAll(order);
   EXPECT_EQ(ReadPixels(), oneByOne);
-  EXPECT_EQ(PixelAt(8, 8), kRed);
+  // Not a picture that both ways get wrong alike: the moved strip, the
+  // green one, and the last strip over the blue quad.
   EXPECT_EQ(PixelAt(24, 8), kBlack);
-  EXPECT_EQ(PixelAt(24, 56), kRed);
   EXPECT_EQ(PixelAt(40, 32), kGreen);
-  EXPECT_EQ(PixelAt(56, 8), kRed);
-  EXPECT_EQ(PixelAt(56, 56), kRed);  // drawn after the blue quad
+  EXPECT_EQ(PixelAt(56, 56), kRed);
 }
 
 TEST_F(DXMeshTest, SettersOutsideTheLayoutChangeNothing) {

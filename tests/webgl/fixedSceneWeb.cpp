@@ -5,11 +5,12 @@
 #include <GLES3/gl3.h>
 #include <emscripten.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 
-#include "batchCheck.h"
 #include "fixedScene.h"
 #include "webglengine/webglEngine.h"
 #include "webglengine/webglMesh.h"
@@ -24,6 +25,118 @@ void AdditiveBlend() { engine->SetAdditiveBlend(); }
 
 void Fail(const std::string& message) {
   EM_ASM({ window.fixedSceneError = UTF8ToString($0); }, message.c_str());
+}
+
+const float kFanCorners[] = {-0.9f, -1.3f, 0.0f, -0.1f, -1.3f, 0.0f, -0.1f, -0.5f, 0.0f,
+                             -0.9f, -0.5f, 0.0f};
+
+// Fills the 4 x 4 texture with one colour and uploads it.
+void Paint(Texture& texture, uint32_t colour) {
+  uint32_t* pixels = static_cast<uint32_t*>(texture.Lock());
+  for (int i = 0; i < 16; ++i) pixels[i] = colour;
+  texture.Unlock();
+}
+
+void DrawBatchScene(WebGLEngine& webgl, const SceneObjects& scene, Texture& paint,
+                    bool oneByOne) {
+  // Every draw on its own when `oneByOne`: the picture gathering must keep.
+  const auto render = [oneByOne](auto* drawn) {
+    drawn->Render();
+    if (oneByOne) WebGLPipeline::Current()->Flush();
+  };
+  const auto place = [](BaseModel* model, float x, float y, float z, float heading) {
+    model->SetTransform(x, y, z, heading, 1.5707963f, 0.0f);
+    model->SetScale(4.0f, 4.0f, 4.0f);
+  };
+  webgl.ClearTarget(Colour(0.0f, 0.0f, 1.0f, 0.0f));
+  webgl.ClearDepth();
+  webgl.BeginScene();
+  webgl.SetCullMode(CULL_NONE);
+  webgl.SetDepthTest(true);
+  webgl.SetPerspective(0.7853982f, 1.0f, 0.01f, 800.0f);
+  webgl.LookAt(Vec3(0.0f, 0.0f, 3.5f), Vec3(0, 0, 0), Vec3(0, 1, 0));
+  webgl.SetLighting(false);
+  webgl.SetAlphaBlend(false);
+
+  // Overlapping fish in runs of one skin, three skins in turn, tinted with
+  // one of two overlays or none.
+  Texture* const skins[] = {scene.fishSkin, scene.water, scene.foodSkin};
+  for (int i = 0; i < 14; ++i) {
+    skins[i / 2 % 3]->Apply(0, TOP_MODULATE, ADDRESS_WRAP);
+    Texture* const overlay = i % 5 == 2 ? scene.foodSkin : scene.pink;
+    overlay->Apply(1, i % 5 < 3 ? TOP_ADD : TOP_DISABLE, ADDRESS_WRAP);
+    place(scene.fish, -1.2f + 0.2f * i, 0.9f - 0.05f * i, 0.3f * std::sin(i * 1.7f), 0.4f * i);
+    render(scene.fish);
+  }
+  scene.fishSkin->Apply(0, TOP_MODULATE, ADDRESS_WRAP);
+  scene.pink->Apply(1, TOP_DISABLE, ADDRESS_WRAP);
+
+  // Another mesh in the same state, between two fish.
+  place(scene.fish, -0.8f, 0.2f, 0.0f, 1.0f);
+  render(scene.fish);
+  scene.food->SetTransform(-0.6f, 0.2f, 0.2f, 0.0f, 0.0f, 0.0f);
+  scene.food->SetScale(0.001f, 0.001f, 0.001f);
+  render(scene.food);
+  place(scene.fish, -0.4f, 0.2f, 0.1f, 2.0f);
+  render(scene.fish);
+
+  // A fish in front, the depth cleared, one behind it that must cover it.
+  place(scene.fish, 0.6f, 0.2f, 0.8f, 0.5f);
+  render(scene.fish);
+  webgl.ClearDepth();
+  place(scene.fish, 0.6f, 0.25f, -0.5f, 0.7f);
+  render(scene.fish);
+
+  // One texture drawn, repainted and drawn again; one mesh drawn, its
+  // vertices moved and drawn again.
+  webgl.SetDepthTest(false);
+  scene.fan->SetVertices(kFanCorners);
+  Paint(paint, 0x00FF4000);
+  paint.Apply(0, TOP_MODULATE, ADDRESS_WRAP);
+  scene.fan->SetTransform(1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+  render(scene.fan);
+  Paint(paint, 0x0020C0FF);
+  scene.fan->SetTransform(1.0f, 0.6f, 0.0f, 0.0f, 0.0f, 0.0f);
+  render(scene.fan);
+  float moved[12];
+  std::memcpy(moved, kFanCorners, sizeof moved);
+  for (int i = 0; i < 4; ++i) moved[3 * i] += 0.4f;
+  scene.fan->SetVertices(moved);
+  render(scene.fan);
+  webgl.SetDepthTest(true);
+  webgl.EndScene();
+  webgl.Present();
+}
+
+std::vector<uint8_t> ReadPicture() {
+  std::vector<uint8_t> rgba(static_cast<size_t>(kSceneSide) * kSceneSide * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, kSceneSide, kSceneSide, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+  return rgba;
+}
+
+// A scene full of the places where the back end must stop gathering draws
+// (skins and tints changing, another mesh, a depth clear, a mesh or texture
+// changing between two draws), drawn one draw at a time and gathered: the
+// pictures must be identical. The gathered one goes to `rgba`; returns what
+// differed.
+std::string CheckBatching(WebGLEngine& webgl, const SceneObjects& scene,
+                          std::vector<uint8_t>* rgba) {
+  WebGLTexture paint;
+  paint.Init(4, 4, 32, false);
+  if (paint.status != E_OK) return "the painted texture: " + paint.message;
+  // Each way twice: the fan's last colour stays current into the next
+  // frame, which then starts as the same frame drawn the other way does.
+  for (int frame = 0; frame < 2; ++frame) DrawBatchScene(webgl, scene, paint, true);
+  const std::vector<uint8_t> oneByOne = ReadPicture();
+  for (int frame = 0; frame < 2; ++frame) DrawBatchScene(webgl, scene, paint, false);
+  *rgba = ReadPicture();
+  int differing = 0;
+  for (size_t i = 0; i < rgba->size(); i += 4)
+    if (std::memcmp(&(*rgba)[i], &oneByOne[i], 3) != 0) ++differing;
+  if (differing == 0) return "";
+  return "the gathered draws differ from the draws one by one in " + std::to_string(differing) +
+         " pixels";
 }
 
 }  // namespace
@@ -45,7 +158,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::string variant = argc > 1 ? argv[1] : "";
-  std::vector<uint8_t> rgba(static_cast<size_t>(kSceneSide) * kSceneSide * 4);
+  std::vector<uint8_t> rgba;
   if (variant == "batching") {
     const std::string failure = CheckBatching(webgl, scene, &rgba);
     if (!failure.empty()) {
@@ -56,8 +169,7 @@ int main(int argc, char** argv) {
     // Drawn twice: the second frame finds everything uploaded and the state
     // left by the first, as every frame of a page after its first does.
     for (int frame = 0; frame < 2; ++frame) DrawScene(webgl, scene, variant, AdditiveBlend);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kSceneSide, kSceneSide, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    rgba = ReadPicture();
   }
   EM_ASM({ window.fixedScene = Array.from(HEAPU8.subarray($0, $0 + $1)); }, rgba.data(),
          rgba.size());
