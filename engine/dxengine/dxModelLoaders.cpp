@@ -170,7 +170,7 @@ bool DXModel::AddBspFaces(const Quake3Bsp& level, const char* path) {
   for (Staged& layout : staged) {
     const size_t n = static_cast<size_t>(layout.vertices);
     layout.positions.resize(3 * n);
-    layout.normals.resize(3 * n);
+    if (&layout == &staged[0]) layout.normals.resize(3 * n);
     layout.coords.resize(2 * n);
     layout.lightmapCoords.resize(2 * n);
     layout.vertices = 0;  // counted again as the faces are staged
@@ -178,11 +178,12 @@ bool DXModel::AddBspFaces(const Quake3Bsp& level, const char* path) {
   std::vector<int> firsts;
   for (const Q3Face& face : level.faces) {
     if (face.vertexCount <= 0) continue;
-    Staged& layout = staged[DrawnTexture(face) ? 1 : 0];
+    const bool textured = DrawnTexture(face) != nullptr;
+    Staged& layout = staged[textured ? 1 : 0];
     const size_t at = static_cast<size_t>(layout.vertices);
     StageFaceVertices(level, face, &layout.positions[3 * at], &layout.coords[2 * at],
                       &layout.lightmapCoords[2 * at]);
-    StageFaceNormals(level, face, &layout.normals[3 * at]);
+    if (!textured) StageFaceNormals(level, face, &layout.normals[3 * at]);
     firsts.push_back(layout.vertices);
     layout.vertices += face.vertexCount;
   }
