@@ -236,8 +236,7 @@ void DXModel::AddMesh3ds(const meshrec3ds& record, const char* name) {
 }
 
 void DXModel::Render() {
-  std::vector<DXMesh*> drawn;
-  drawn.reserve(meshes.size());
+  drawn.clear();
   for (auto& mesh : meshes) drawn.push_back(mesh.get());
   DXMesh::RenderAll(drawn);
 }

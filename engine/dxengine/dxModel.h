@@ -79,6 +79,7 @@ class DXModel : public BaseModel {
   static void SetPositions(DXMesh& mesh, const Vec3* positions, const Vec3* normals = nullptr);
 
   std::vector<std::unique_ptr<DXMesh>> meshes;
+  std::vector<DXMesh*> drawn;  // Render's list, kept so a draw allocates nothing
   Md2Animations md2;
   std::vector<Vec3> md2Pose;  // the blended frame Animate draws
   std::vector<Vec3> md2PoseNormals;  // and its normals
