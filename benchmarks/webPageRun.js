@@ -1,0 +1,41 @@
+// What the page benchmarks share: starting a program's page with the
+// default minimums times a scale, windowed, and counting its frames.
+'use strict';
+const h = require('../tests/web/pageHelpers');
+
+// Opens `program`'s page, fills the form with `scale` times the default
+// minimums and starts the run; resolves to the page once it runs.
+async function startPage(browser, url, program, scale) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1100, height: 900 });
+  await page.goto(url + program + '.html');
+  await h.waitForState(page, 'ready');
+  await page.evaluate((factor) => {
+    const set = (id, value) => { document.getElementById(id).value = String(value); };
+    set('minFood', 80 * factor);
+    set('minFish1', 50 * factor);
+    set('minFish2', 8 * factor);
+    set('minFish3', 3 * factor);
+    document.getElementById('fullScreen').checked = false;
+  }, scale);
+  await page.click('#ok');
+  await h.waitForState(page, 'running');
+  return page;
+}
+
+// Browser frames per second over `seconds`: the page's loop runs from the
+// same frame callbacks that this counts, one frame step each.
+function countFrames(page, seconds) {
+  return page.evaluate((ms) => new Promise((resolve) => {
+    let frames = 0;
+    const end = performance.now() + ms;
+    const tick = (now) => {
+      if (now >= end) return resolve(frames / (ms / 1000));
+      ++frames;
+      requestAnimationFrame(tick);
+    };
+    requestAnimationFrame(tick);
+  }), seconds * 1000);
+}
+
+module.exports = { startPage, countFrames };
