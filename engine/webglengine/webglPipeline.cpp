@@ -1,5 +1,6 @@
 #include "webglengine/webglPipeline.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "webglengine/webglMesh.h"
@@ -96,6 +97,7 @@ bool WebGLPipeline::Init(std::string* error) {
   stageTexture[0] = stageTexture[1] = 0;
   stageOp[0] = stageOp[1] = TOP_MODULATE;
   complete.clear();
+  even.clear();
   return true;
 }
 
@@ -124,9 +126,22 @@ void WebGLPipeline::BindStage(int stage, GLuint texture) { stageTexture[stage] =
 
 void WebGLPipeline::SetStageOp(int stage, TextureOp op) { stageOp[stage] = op; }
 
+void WebGLPipeline::MarkComplete(GLuint texture) {
+  // A new image: what the old one was made of no longer holds.
+  complete.insert(texture);
+  even.erase(texture);
+}
+
+void WebGLPipeline::MarkEven(GLuint texture, const unsigned char rgb[3]) {
+  complete.insert(texture);
+  // As the sampler turns the texel's bytes into colour.
+  even[texture] = {rgb[0] / 255.0f, rgb[1] / 255.0f, rgb[2] / 255.0f};
+}
+
 void WebGLPipeline::Forget(GLuint texture) {
   Flush();
   complete.erase(texture);
+  even.erase(texture);
   // A deleted texture leaves the units it was bound to with none.
   for (GLuint& bound : stageTexture)
     if (bound == texture) bound = 0;
@@ -152,6 +167,17 @@ WebGLPipeline::DrawState WebGLPipeline::Resolve() const {
     state.stageOp[stage] = active ? static_cast<int>(stageOp[stage]) : 0;
   }
   state.lighting = lighting ? 1 : 0;
+  // Stage 1 adding one colour, or nothing, adds the instance's tint. Adding
+  // nothing is passing the colour on: what reaches stage 1 never exceeds 1.
+  state.tint[0] = state.tint[1] = state.tint[2] = 0.0f;
+  const auto colour = even.find(state.unitTexture[1]);
+  if (state.stageOp[1] == TOP_ADD && colour != even.end()) {
+    std::copy(colour->second.begin(), colour->second.end(), state.tint);
+  } else if (state.stageOp[1] != 0) {
+    return state;
+  }
+  state.stageOp[1] = kTintAdd;
+  state.unitTexture[1] = white;
   return state;
 }
 
@@ -187,12 +213,13 @@ void WebGLPipeline::Queue(WebGLMesh* mesh, const float world[16]) {
     pendingMesh = mesh;
   }
   // The whole transform per instance, formed as the OpenGL back end's
-  // matrix stack forms it.
+  // matrix stack forms it, then the tint.
   float modelView[16];
   Multiply(view, world, modelView);
   const size_t at = instances.size();
-  instances.resize(at + 16);
+  instances.resize(at + kInstanceFloats);
   Multiply(projection, modelView, instances.data() + at);
+  std::copy(state.tint, state.tint + 3, instances.data() + at + 16);
 }
 
 void WebGLPipeline::Flush() {
@@ -202,7 +229,7 @@ void WebGLPipeline::Flush() {
   glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instances.size() * sizeof(float)),
                instances.data(), GL_STREAM_DRAW);
-  mesh->DrawInstances(static_cast<GLsizei>(instances.size() / 16));
+  mesh->DrawInstances(static_cast<GLsizei>(instances.size() / kInstanceFloats));
   instances.clear();
 }
 
@@ -212,11 +239,12 @@ void WebGLPipeline::FlushMesh(const WebGLMesh* mesh) {
 
 void WebGLPipeline::AttachInstances() {
   glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
-  for (GLuint column = 0; column < 4; ++column) {
-    const GLuint index = kMatrix + column;
+  // The four columns of the matrix, then the tint.
+  for (GLuint index = kMatrix; index <= kTint; ++index) {
     glEnableVertexAttribArray(index);
-    glVertexAttribPointer(index, 4, GL_FLOAT, GL_FALSE, 16 * sizeof(float),
-                          reinterpret_cast<const void*>(4 * column * sizeof(float)));
+    glVertexAttribPointer(index, index == kTint ? 3 : 4, GL_FLOAT, GL_FALSE,
+                          kInstanceFloats * sizeof(float),
+                          reinterpret_cast<const void*>(4 * (index - kMatrix) * sizeof(float)));
     glVertexAttribDivisor(index, 1);
   }
 }

@@ -2,7 +2,9 @@
 
 #include <GLES3/gl3.h>
 
+#include <array>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -17,7 +19,10 @@ class WebGLMesh;
 // Current(); meshes and textures draw and bind through it.
 //
 // Draws are gathered: consecutive draws of one mesh in one state become a
-// single instanced draw, each instance carrying its own matrix. Whatever
+// single instanced draw, each instance carrying its own matrix. A stage 1
+// that adds a texture of one colour (the tints), or takes no part, adds a
+// colour each instance carries instead, so that tinted and untinted draws
+// of a mesh stay in one draw. Whatever
 // could change what a gathered draw shows (another mesh or state, a change
 // to the mesh, any other GL call) must Flush first.
 //
@@ -28,8 +33,19 @@ class WebGLMesh;
 class WebGLPipeline {
  public:
   // kMatrix takes four locations, one per column.
-  enum Attribute { kPosition = 0, kColour = 1, kTexCoord0 = 2, kTexCoord1 = 3, kMatrix = 4 };
+  enum Attribute {
+    kPosition = 0,
+    kColour = 1,
+    kTexCoord0 = 2,
+    kTexCoord1 = 3,
+    kMatrix = 4,
+    kTint = 8
+  };
   static constexpr int kStages = 2;
+  // The stage operation codes the fragment shader knows beyond TextureOp's
+  // own: stage 1 adds the instance's tint.
+  static constexpr int kTintAdd = 5;
+  static constexpr int kInstanceFloats = 20;
 
   // Compiles the program and sets the initial state of an OpenGL context
   // after the OpenGL back end's WinInit. False with `error` set on failure.
@@ -50,7 +66,9 @@ class WebGLPipeline {
   void EnableStage(int stage, bool on);
   void BindStage(int stage, GLuint texture);
   void SetStageOp(int stage, TextureOp op);
-  void MarkComplete(GLuint texture) { complete.insert(texture); }
+  void MarkComplete(GLuint texture);
+  // A complete texture whose texels all have the colour `rgb`.
+  void MarkEven(GLuint texture, const unsigned char rgb[3]);
   void Forget(GLuint texture);
 
   // Binds `texture` to unit 0, the active unit outside Queue, for an
@@ -64,7 +82,8 @@ class WebGLPipeline {
   void Flush();
   // Flushes if `mesh` has draws waiting, before it changes.
   void FlushMesh(const WebGLMesh* mesh);
-  // Points the matrix attribute of the bound vertex array at the instances.
+  // Points the matrix and tint attributes of the bound vertex array at the
+  // instances.
   void AttachInstances();
 
  private:
@@ -75,6 +94,8 @@ class WebGLPipeline {
     GLuint unitTexture[kStages];
     int stageOp[kStages];
     int lighting;
+    // Added by stage 1 with kTintAdd; not part of the state a draw sends.
+    float tint[3];
   };
   DrawState Resolve() const;
   void Send(const DrawState& state);
@@ -92,12 +113,14 @@ class WebGLPipeline {
   GLuint stageTexture[kStages] = {};
   TextureOp stageOp[kStages] = {TOP_MODULATE, TOP_MODULATE};
   std::unordered_set<GLuint> complete;
+  std::unordered_map<GLuint, std::array<float, 3>> even;
   // What the context holds, so that a draw sends only what changed: each
   // call stands between draws that the browser's GL layer must keep apart.
   GLuint unitTexture[kStages] = {};
   int sentLighting = -1;
   int sentStageOp[kStages] = {-1, -1};
-  // The gathered draws: their mesh and one matrix (16 floats) each.
+  // The gathered draws: their mesh and kInstanceFloats each, the matrix and
+  // the tint (with one unused float).
   WebGLMesh* pendingMesh = nullptr;
   std::vector<float> instances;
   GLuint instanceBuffer = 0;

@@ -11,8 +11,10 @@ layout(location = 1) in vec4 aColour;
 layout(location = 2) in vec4 aTexCoord0;
 layout(location = 3) in vec4 aTexCoord1;
 layout(location = 4) in mat4 aMatrix;
+layout(location = 8) in vec3 aTint;
 uniform bool uLighting;
 out vec4 vColour;
+flat out vec3 vTint;
 out vec2 vTexCoord0;
 out vec2 vTexCoord1;
 const vec4 kLit = vec4(0.04, 0.04, 0.04, 0.8);
@@ -22,18 +24,21 @@ void main() {
   vColour = uLighting ? kLit : clamp(aColour, 0.0, 1.0);
   vTexCoord0 = aTexCoord0.xy / aTexCoord0.w;
   vTexCoord1 = aTexCoord1.xy / aTexCoord1.w;
+  vTint = aTint;
 }
 )";
 
 // A stage's operation as glTexEnv's modes work on an RGB texture (its alpha
 // is 1): 0 the stage takes no part, 1 GL_MODULATE, 2 GL_ADD (colours add
 // clamped, alpha multiplies), 4 GL_REPLACE (the colour is the texture's, the
-// alpha the incoming one).
+// alpha the incoming one), 5 (stage 1 only) as GL_ADD with a texture of
+// one colour, the instance's tint.
 const char* const kWebGLFragmentShader = R"(#version 300 es
 precision highp float;
 in vec4 vColour;
 in vec2 vTexCoord0;
 in vec2 vTexCoord1;
+flat in vec3 vTint;
 uniform sampler2D uStage0;
 uniform sampler2D uStage1;
 uniform int uStageOp0;
@@ -48,6 +53,9 @@ vec4 Combine(vec4 incoming, sampler2D stage, vec2 uv, int op) {
 }
 void main() {
   vec4 colour = Combine(vColour, uStage0, vTexCoord0, uStageOp0);
-  fragColour = Combine(colour, uStage1, vTexCoord1, uStageOp1);
+  if (uStageOp1 == 5)
+    fragColour = vec4(min(colour.rgb + vTint, 1.0), colour.a);
+  else
+    fragColour = Combine(colour, uStage1, vTexCoord1, uStageOp1);
 }
 )";

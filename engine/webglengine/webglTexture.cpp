@@ -1,6 +1,7 @@
 #include "webglengine/webglTexture.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "core/log.h"
 #include "image/textureFile.h"
@@ -41,7 +42,18 @@ bool CreateName(GLuint* textureName) {
   return true;
 }
 
-void Uploaded(GLuint textureName) { WebGLPipeline::Current()->MarkComplete(textureName); }
+// Tells the pipeline that `textureName` has the image `rgb` (packed rows),
+// and whether all its texels are one colour.
+void Uploaded(GLuint textureName, const unsigned char* rgb, size_t texels) {
+  WebGLPipeline* pipeline = WebGLPipeline::Current();
+  for (size_t i = 1; i < texels; ++i) {
+    if (std::memcmp(rgb + 3 * i, rgb, 3) != 0) {
+      pipeline->MarkComplete(textureName);
+      return;
+    }
+  }
+  pipeline->MarkEven(textureName, rgb);
+}
 
 const char kNoContext[] = "No WebGL context to hold the texture: the engine is not running";
 
@@ -106,7 +118,8 @@ void WebGLTexture::Init(const char* filename, bool mipmapped) {
     LOG_WARNING("Perhaps the browser does not support this texture size? [%d %d]", image->width,
                 image->height);
   } else {
-    Uploaded(textureName);
+    Uploaded(textureName, image->pixels,
+             static_cast<size_t>(image->width) * static_cast<size_t>(image->height));
   }
   FreeRgbImage(image);
 }

@@ -1,7 +1,8 @@
 // fixedScene.js [VARIANT]: the fixed scene drawn by the WebGL back end on
 // the page's #canvas; the pixels go to window.fixedScene (RGBA, bottom row
 // first) and window.fixedSceneError names a failure. The variant
-// "batching" draws the gathering check's scene instead.
+// "batching" checks the one-colour tint and draws the gathering check's
+// scene instead.
 #include <GLES3/gl3.h>
 #include <emscripten.h>
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "fixedScene.h"
+#include "image/textureFile.h"
 #include "webglengine/webglEngine.h"
 #include "webglengine/webglMesh.h"
 #include "webglengine/webglModel.h"
@@ -139,6 +141,41 @@ std::string CheckBatching(WebGLEngine& webgl, const SceneObjects& scene,
          " pixels";
 }
 
+// A fish tinted by the one-colour file texture, whose colour each instance
+// carries, and by a painted texture of the same colour, which the shader
+// samples, in one gathered draw beside an untinted fish: the pictures must
+// be identical.
+std::string CheckEvenTint(WebGLEngine& webgl, const SceneObjects& scene, Texture& paint) {
+  RgbImage* image = LoadTextureFile(&paint, "pink.bmp");
+  if (!image) return "pink.bmp did not load: " + paint.message;
+  const uint8_t* rgb = image->pixels;
+  Paint(paint, static_cast<uint32_t>(rgb[0]) << 16 | rgb[1] << 8 | rgb[2]);
+  FreeRgbImage(image);
+  std::vector<uint8_t> pictures[2];
+  Texture* const overlays[] = {scene.pink, &paint};
+  for (int i = 0; i < 2; ++i) {
+    webgl.ClearTarget(Colour(0.0f, 0.0f, 1.0f, 0.0f));
+    webgl.ClearDepth();
+    webgl.SetPerspective(0.7853982f, 1.0f, 0.01f, 800.0f);
+    webgl.LookAt(Vec3(0.0f, 0.0f, 3.5f), Vec3(0, 0, 0), Vec3(0, 1, 0));
+    scene.fishSkin->Apply(0, TOP_MODULATE, ADDRESS_WRAP);
+    for (int fish = 0; fish < 2; ++fish) {
+      overlays[i]->Apply(1, fish == 0 ? TOP_ADD : TOP_DISABLE, ADDRESS_WRAP);
+      scene.fish->SetTransform(-0.5f + fish, 0.0f, 0.0f, 0.5f, 1.5707963f, 0.0f);
+      scene.fish->SetScale(5.0f, 5.0f, 5.0f);
+      scene.fish->Render();
+    }
+    webgl.Present();
+    pictures[i] = ReadPicture();
+  }
+  int differing = 0;
+  for (size_t i = 0; i < pictures[0].size(); i += 4)
+    if (std::memcmp(&pictures[0][i], &pictures[1][i], 3) != 0) ++differing;
+  if (differing == 0) return "";
+  return "the tint of one colour differs from the texture's in " + std::to_string(differing) +
+         " pixels";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -160,7 +197,10 @@ int main(int argc, char** argv) {
   const std::string variant = argc > 1 ? argv[1] : "";
   std::vector<uint8_t> rgba;
   if (variant == "batching") {
-    const std::string failure = CheckBatching(webgl, scene, &rgba);
+    WebGLTexture paint;
+    paint.Init(4, 4, 32, false);
+    std::string failure = CheckEvenTint(webgl, scene, paint);
+    if (failure.empty()) failure = CheckBatching(webgl, scene, &rgba);
     if (!failure.empty()) {
       Fail(failure);
       return 1;
