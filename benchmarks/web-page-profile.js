@@ -1,10 +1,10 @@
 // Where a page's frame time goes: one program's page in headless Chromium,
 // set up as web-pages-fps.js sets it up, sampled by `perf` while it runs.
-// Prints the frames per second over the sampling, each Chromium process's
-// and thread's share of the samples (the page's main thread, the GPU
-// process's command decoding, SwiftShader's workers, compositing), the
-// libraries they run in, and the page's busiest JavaScript and WebAssembly
-// functions from the browser's own profiler.
+// Prints the frames per second over the sampling, each Chromium thread's
+// share of the samples (process id, thread name: the page's main thread,
+// the GPU process's command decoding, SwiftShader's workers, the display
+// compositor), the libraries they run in, and the busiest functions
+// (JavaScript and WebAssembly named through V8's perf map).
 //   node benchmarks/web-page-profile.js SITE_FOLDER [PROGRAM] [SCALE]
 // Settings from the environment: BENCH_SETTLE (10 s), BENCH_MEASURE (8 s),
 // PROFILE_KEEP (set: the perf data stays for perf report).
@@ -38,17 +38,6 @@ function processTree(root) {
   return tree;
 }
 
-// Chromium's process kind from its command line.
-function processKind(pid) {
-  try {
-    const args = fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').split('\0');
-    const type = args.find((arg) => arg.startsWith('--type='));
-    return type ? type.slice(7) : 'browser';
-  } catch {
-    return 'gone';
-  }
-}
-
 // perf report's lines as { share, fields }, biggest first.
 function perfShares(data, sortKeys) {
   const text = execFileSync('perf', ['report', '-i', data, '--stdio', '--no-children', '-g', 'none',
@@ -67,12 +56,6 @@ function perfShares(data, sortKeys) {
     const page = await startPage(browser, served.url, program, Number(scaleText));
     await sleep(settle * 1000);
     const pids = processTree(browser.process().pid);
-    // perf names threads; each thread's process kind.
-    const kinds = new Map();
-    for (const pid of pids) {
-      const kind = processKind(pid);
-      for (const tid of fs.readdirSync(`/proc/${pid}/task`)) kinds.set(Number(tid), kind);
-    }
     const perf = spawn('perf', ['record', '-F', '499', '-o', data, '-p', pids.join(',')],
       { stdio: 'ignore' });
     const fps = await countFrames(page, measure);
@@ -82,10 +65,7 @@ function perfShares(data, sortKeys) {
 
     console.log(`${program} at ${scaleText}x: ${fps.toFixed(1)} frames per second while sampled`);
     console.log('\nSamples by process and thread:');
-    for (const { share, fields } of perfShares(data, 'pid,comm')) {
-      const pid = Number(fields[0].split(':')[0]);
-      console.log(`  ${share.padStart(7)}  ${(kinds.get(pid) || '?').padEnd(10)} ${fields.slice(1).join(' ')}`);
-    }
+    for (const { share, fields } of perfShares(data, 'pid,comm')) console.log(`  ${share.padStart(7)}  ${fields.join(' ')}`);
     console.log('\nSamples by thread and library:');
     for (const { share, fields } of perfShares(data, 'comm,dso')) console.log(`  ${share.padStart(7)}  ${fields.join(' ')}`);
     console.log('\nBusiest functions:');

@@ -22,9 +22,9 @@ class WebGLMesh;
 // single instanced draw, each instance carrying its own matrix. A stage 1
 // that adds a texture of one colour (the tints), or takes no part, adds a
 // colour each instance carries instead, so that tinted and untinted draws
-// of a mesh stay in one draw. Whatever
-// could change what a gathered draw shows (another mesh or state, a change
-// to the mesh, any other GL call) must Flush first.
+// of a mesh stay in one draw. Whatever could change what a gathered draw
+// shows (another mesh or state, a change to the mesh, any other GL call)
+// must Flush first.
 //
 // Vertex colour and the texture coordinates of both stages are generic
 // attributes. A mesh that does not send one leaves the attribute's current
