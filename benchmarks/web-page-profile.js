@@ -3,8 +3,8 @@
 // Prints the frames per second over the sampling, each Chromium thread's
 // share of the samples (process id, thread name: the page's main thread,
 // the GPU process's command decoding, SwiftShader's workers, the display
-// compositor), the libraries they run in, and the busiest functions
-// (JavaScript and WebAssembly named through V8's perf map).
+// compositor), the libraries they run in, and the busiest functions (code
+// that V8 or SwiftShader compiled shows as addresses).
 //   node benchmarks/web-page-profile.js SITE_FOLDER [PROGRAM] [SCALE]
 // Settings from the environment: BENCH_SETTLE (10 s), BENCH_MEASURE (8 s),
 // PROFILE_KEEP (set: the perf data stays for perf report).
@@ -50,7 +50,7 @@ function perfShares(data, sortKeys) {
 
 (async () => {
   const served = await h.serve(site);
-  const browser = await h.launch(['--disable-frame-rate-limit', '--disable-gpu-vsync', '--js-flags=--perf-basic-prof']);
+  const browser = await h.launch(['--disable-frame-rate-limit', '--disable-gpu-vsync']);
   const data = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'pageprofile-')), 'perf.data');
   try {
     const page = await startPage(browser, served.url, program, Number(scaleText));
