@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/log.h"
+#include "core/meshDetail.h"
 
 namespace {
 
@@ -164,6 +165,7 @@ void DXEngine::WinInit(int width, int height, int /*bits*/, bool fullScreen, Win
     return;
   }
 
+  SetDetailViewport(width, height);
   device->GetRenderTarget(&renderTarget);
   device->GetDepthStencilSurface(&depthStencil);
   device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
@@ -204,6 +206,7 @@ void DXEngine::LookAt(const Vec3& eye, const Vec3& target, const Vec3& up) {
   view._43 = -z.Dot(eye);
   view._44 = 1.0f;
   device->SetTransform(D3DTS_VIEW, &view);
+  SetDetailEye(eye);
 }
 
 void DXEngine::SetPerspective(float fov, float /*aspect*/, float zNear, float zFar) {
@@ -217,6 +220,7 @@ void DXEngine::SetPerspective(float fov, float /*aspect*/, float zNear, float zF
   projection._43 = -q;
   projection._34 = 1.0f;
   device->SetTransform(D3DTS_PROJECTION, &projection);
+  SetDetailProjection(projection._11, projection._22);
 }
 
 void DXEngine::BeginScene() {

@@ -45,6 +45,9 @@ DXMesh::DXMesh()
       vertexBuffer(nullptr),
       firstVertex(0),
       indexBuffer(nullptr),
+      levelBuffer(nullptr),
+      levelGeneration(0),
+      levelStarts(),
       indexFormat(D3DFMT_INDEX16),
       indicesValid(false),
       hasWorld(false),
@@ -59,8 +62,10 @@ DXMesh::~DXMesh() {
 void DXMesh::ReleaseBuffers() {
   if (vertexBuffer) vertexBuffer->Release();
   if (indexBuffer) indexBuffer->Release();
+  if (levelBuffer) levelBuffer->Release();
   vertexBuffer = nullptr;
   indexBuffer = nullptr;
+  levelBuffer = nullptr;
   firstVertex = 0;
   indicesValid = false;
 }
@@ -87,6 +92,7 @@ void DXMesh::RecordLayout(const MeshDesc& desc) {
   for (int i = 0; i < kTextureStages; ++i) texChannels[i] = desc.texChannels[i];
   vertexCount = desc.vertexCount;
   indexCount = desc.indexCount;
+  detail.Init(primitive == PRIM_TRIANGLELIST && indexCount > 0, vertexCount, indexCount);
 
   static const DWORD kTexSets[] = {D3DFVF_TEX0, D3DFVF_TEX1, D3DFVF_TEX2, D3DFVF_TEX3};
   format = D3DFVF_XYZ | kTexSets[TexCoordSets()];
@@ -219,6 +225,7 @@ void DXMesh::SetVertexData(const float* xyz, const float* normals, const float* 
   BYTE* data = LockVertices(true);
   if (!data) return;
   CopyVertexWords(data, xyz, 0, 3);
+  detail.SetPositions(xyz);
   if (normals) CopyVertexWords(data, normals, 3, 3);
   if (uv0) CopyVertexWords(data, uv0, TexCoordWord(0), 2);
   if (uv1) CopyVertexWords(data, uv1, TexCoordWord(1), 2);
@@ -263,7 +270,10 @@ std::vector<float> DXMesh::ReadVertexWords(int offset, int words) const {
   return values;
 }
 
-void DXMesh::SetVertices(const float* xyz) { WriteVertexWords(xyz, 0, 3, false); }
+void DXMesh::SetVertices(const float* xyz) {
+  WriteVertexWords(xyz, 0, 3, false);
+  detail.SetPositions(xyz);
+}
 
 void DXMesh::SetNormals(const float* xyz) {
   if (NormalsFit()) WriteVertexWords(xyz, 3, 3, false);
@@ -297,6 +307,7 @@ void DXMesh::SetIndices(const int* indices) {
     return;
   }
   int outside = 0;
+  std::vector<uint32_t> kept(static_cast<size_t>(indexCount));
   for (int i = 0; i < indexCount; ++i) {
     DWORD stored;
     if (indexFormat == D3DFMT_INDEX32) {
@@ -308,9 +319,11 @@ void DXMesh::SetIndices(const int* indices) {
       stored = low;
     }
     if (stored >= static_cast<DWORD>(vertexCount)) ++outside;
+    kept[i] = stored;
   }
   indexBuffer->Unlock();
   indicesValid = outside == 0;
+  if (indicesValid) detail.SetIndices(kept.data());
   if (outside)
     LOG_REPORT(this, E_ERROR, "%d indices point past the %d vertices; the mesh is not drawn",
                outside, vertexCount);
@@ -386,9 +399,14 @@ void DXMesh::Draw() {
   if (count <= 0) return;
   HRESULT hr;
   if (primitiveType == D3DPT_TRIANGLELIST && indexBuffer) {
-    if (FAILED(device->SetIndices(indexBuffer, firstVertex)))
+    int level = detail.Choose(&world.m[0][0]);
+    if (level && !UploadLevels()) level = 0;
+    IDirect3DIndexBuffer8* const indices = level ? levelBuffer : indexBuffer;
+    if (FAILED(device->SetIndices(indices, firstVertex)))
       LOG_REPORT(this, E_ERROR, "SetIndices failed");
-    hr = device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, vertexCount, 0, count);
+    const UINT start = level ? levelStarts[level - 1] : 0;
+    if (level) count = static_cast<int>(levelStarts[level] - start) / 3;
+    hr = device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, vertexCount, start, count);
   } else {
     if (primitiveType == D3DPT_TRIANGLELIST) LOG_TRACE("No Index Buffer! (did you want this?)");
     hr = device->DrawPrimitive(primitiveType, firstVertex, count);
@@ -396,6 +414,44 @@ void DXMesh::Draw() {
   if (FAILED(hr))
     LOG_REPORT(this, E_ERROR, "DrawPrimitiveFailed hr=0x%lx [%d] (%s)",
                static_cast<unsigned long>(hr), static_cast<int>(hr & 0xFFFF), DXErrorName(hr));
+}
+
+bool DXMesh::UploadLevels() {
+  if (levelGeneration == detail.Generation()) return levelBuffer != nullptr;
+  if (levelBuffer) levelBuffer->Release();
+  levelBuffer = nullptr;
+  levelGeneration = detail.Generation();
+  // Every level after another in one buffer of the mesh's index format.
+  UINT total = 0;
+  for (int level = 1; level <= detail.Levels(); ++level) {
+    levelStarts[level - 1] = total;
+    total += static_cast<UINT>(detail.LevelIndices(level).size());
+  }
+  levelStarts[detail.Levels()] = total;
+  const UINT indexSize = indexFormat == D3DFMT_INDEX32 ? 4 : 2;
+  BYTE* data = nullptr;
+  if (total == 0 ||
+      FAILED(device->CreateIndexBuffer(total * indexSize, D3DUSAGE_WRITEONLY, indexFormat,
+                                       D3DPOOL_MANAGED, &levelBuffer)) ||
+      FAILED(levelBuffer->Lock(0, 0, &data, 0))) {
+    // The mesh goes on drawing whole, as it did before.
+    if (levelBuffer) levelBuffer->Release();
+    levelBuffer = nullptr;
+    return false;
+  }
+  for (int level = 1; level <= detail.Levels(); ++level) {
+    for (uint32_t index : detail.LevelIndices(level)) {
+      if (indexSize == 4) {
+        std::memcpy(data, &index, 4);
+      } else {
+        const WORD low = static_cast<WORD>(index);
+        std::memcpy(data, &low, 2);
+      }
+      data += indexSize;
+    }
+  }
+  levelBuffer->Unlock();
+  return true;
 }
 
 void DXMesh::Render() {

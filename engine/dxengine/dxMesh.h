@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/mesh.h"
+#include "core/meshDetail.h"
 
 class DXEngine;
 
@@ -19,6 +20,10 @@ class DXEngine;
 // vertices gets 32-bit indices where the device can draw them and is refused
 // otherwise. Indices that point past the vertices are reported and the mesh
 // is not drawn until they are replaced.
+//
+// Where an indexed triangle mesh looks small it draws a coarser level of its
+// triangles (MeshDetail) over the same vertices, from a second index buffer
+// that holds every level.
 class DXMesh : public Mesh {
  public:
   DXMesh();
@@ -79,6 +84,8 @@ class DXMesh : public Mesh {
   void BindStream();
   void ApplyTextures();
   void Draw();
+  // Brings the level buffer up to the levels made; false when it has none.
+  bool UploadLevels();
   // Without a vertex shader or point sprites, which set more around a draw.
   bool Plain() const;
   // Whether this mesh draws with the stream bindings `previous` left.
@@ -111,6 +118,10 @@ class DXMesh : public Mesh {
   IDirect3DVertexBuffer8* vertexBuffer;
   UINT firstVertex;  // of the mesh in a shared buffer
   IDirect3DIndexBuffer8* indexBuffer;
+  MeshDetail detail;
+  IDirect3DIndexBuffer8* levelBuffer;
+  uint32_t levelGeneration;  // the detail's generation the buffer holds
+  UINT levelStarts[kDetailLevels + 1];  // level k's indices start at [k - 1]
   D3DFORMAT indexFormat;
   bool indicesValid;
   bool hasWorld;

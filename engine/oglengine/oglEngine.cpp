@@ -2,11 +2,13 @@
 
 #include <GL/glu.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
 #include "core/glConstants.h"
 #include "core/log.h"
+#include "core/meshDetail.h"
 
 OpenGLEntryPoints glEntryPoints = {};
 
@@ -144,6 +146,7 @@ void OpenGLEngine::WinInit(int width, int height, int bits, bool fullScreen, Win
   glDepthFunc(GL_LESS);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
   glViewport(0, 0, width, height);
+  SetDetailViewport(width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   gluPerspective(90.0, static_cast<double>(width) / static_cast<double>(height), 0.1f, 100.0);
@@ -197,12 +200,15 @@ void OpenGLEngine::LookAt(const Vec3& eye, const Vec3& target, const Vec3& up) {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   gluLookAt(eye.x, eye.y, eye.z, target.x, target.y, target.z, up.x, up.y, up.z);
+  SetDetailEye(eye);
 }
 
 void OpenGLEngine::SetPerspective(float fov, float aspect, float zNear, float zFar) {
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   gluPerspective(fov * 57.29577951308232, aspect, zNear, zFar);
+  const float f = 1.0f / std::tan(0.5f * fov);
+  SetDetailProjection(f / aspect, f);
 }
 
 void OpenGLEngine::BeginScene() {}

@@ -37,7 +37,7 @@ OpenGLMesh::OpenGLMesh()
       records(),
       format(0),
       stride(0),
-      drawList(0),
+      drawLists(),
       listContext(nullptr),
       drawnUnchanged(false) {
   std::memcpy(world, kIdentity, sizeof world);
@@ -46,8 +46,12 @@ OpenGLMesh::OpenGLMesh()
 OpenGLMesh::~OpenGLMesh() { FreeArrays(); }
 
 void OpenGLMesh::DropDrawList() {
-  if (drawList && wglGetCurrentContext() == listContext) glDeleteLists(drawList, 1);
-  drawList = 0;
+  const bool here = wglGetCurrentContext() == listContext;
+  for (GLuint& list : drawLists) {
+    if (list && here) glDeleteLists(list, 1);
+    list = 0;
+  }
+  listContext = nullptr;
   drawnUnchanged = false;
 }
 
@@ -77,6 +81,7 @@ void OpenGLMesh::Init(MeshDesc desc) {
   std::memcpy(texChannels, desc.texChannels, sizeof texChannels);
   vertexCount = desc.vertexCount;
   indexCount = desc.indexCount;
+  detail.Init(primitive == PRIM_TRIANGLELIST && indexCount > 0, vertexCount, indexCount);
   format = 0;
   stride = 0;
 
@@ -138,6 +143,7 @@ void OpenGLMesh::BuildMeshData() {
 void OpenGLMesh::SetVertices(const float* xyz) {
   if (!positions) return;  // Init failed
   std::memcpy(positions, xyz, sizeof(float) * 3 * static_cast<size_t>(vertexCount));
+  detail.SetPositions(xyz);
   BuildMeshData();
 }
 
@@ -189,6 +195,7 @@ void OpenGLMesh::SetIndices(const int* values) {
   }
   for (int32_t i = 0; i < indexCount; ++i) indices[i] = static_cast<GLuint>(values[i]);
   indicesSet = true;
+  detail.SetIndices(values);
   DropDrawList();
 }
 
@@ -223,16 +230,18 @@ void OpenGLMesh::Render() {
   for (int stage = 0; stage < kTextureStages; ++stage)
     if (textures[stage]) textures[stage]->Apply(stage, TOP_MODULATE, ADDRESS_WRAP);
 
+  const int level = indicesSet ? detail.Choose(world) : 0;
   const HGLRC context = wglGetCurrentContext();
+  GLuint& drawList = drawLists[level];
   if (drawList && context == listContext) {
     glCallList(drawList);
   } else {
     GLuint recording = 0;
-    if (drawnUnchanged && !drawList) {
+    if (drawnUnchanged && !drawList && (!listContext || context == listContext)) {
       recording = glGenLists(1);
       if (recording) glNewList(recording, GL_COMPILE_AND_EXECUTE);
     }
-    DrawArrays();
+    DrawArrays(level);
     if (recording) {
       glEndList();
       drawList = recording;
@@ -243,11 +252,16 @@ void OpenGLMesh::Render() {
   glPopMatrix();
 }
 
-void OpenGLMesh::DrawArrays() {
+void OpenGLMesh::DrawArrays(int level) {
   if (indexCount != 0) {
     if (interleaved && indicesSet) {
       glInterleavedArrays(format, 0, interleaved);
-      glDrawElements(mode, indexCount, GL_UNSIGNED_INT, indices);
+      if (level == 0) {
+        glDrawElements(mode, indexCount, GL_UNSIGNED_INT, indices);
+      } else {
+        const std::vector<uint32_t>& coarser = detail.LevelIndices(level);
+        glDrawElements(mode, static_cast<GLsizei>(coarser.size()), GL_UNSIGNED_INT, coarser.data());
+      }
     }
   } else if (positions) {
     glBegin(mode);

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include "core/mesh.h"
+#include "core/meshDetail.h"
 #include "core/vertexRecords.h"
 
 // The OpenGL mesh: every vertex component in an array of its own; an
@@ -18,6 +19,10 @@
 // that from then on. Any setter drops the list, so meshes animated frame by
 // frame go on drawing directly. A list belongs to the rendering context it
 // was recorded in; in any other the mesh draws directly.
+//
+// Where an indexed triangle mesh looks small it draws a coarser level of its
+// triangles over the same vertices (MeshDetail), each level with a list of
+// its own.
 class OpenGLMesh : public Mesh {
  public:
   OpenGLMesh();
@@ -50,7 +55,7 @@ class OpenGLMesh : public Mesh {
  private:
   void BuildMeshData();
   void FreeArrays();
-  void DrawArrays();
+  void DrawArrays(int level);
   // The vertex data changed: the recorded draw no longer holds.
   void DropDrawList();
 
@@ -67,7 +72,8 @@ class OpenGLMesh : public Mesh {
   GLenum format;
   int stride;  // floats
   float world[16];  // column-major; 12 to 14 the translation
-  GLuint drawList;     // 0: none recorded
-  HGLRC listContext;    // where drawList lives
+  MeshDetail detail;
+  GLuint drawLists[kDetailLevels + 1];  // by level; 0: none recorded
+  HGLRC listContext;    // where the lists live
   bool drawnUnchanged;  // drawn since the data last changed
 };

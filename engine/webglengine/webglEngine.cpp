@@ -5,6 +5,7 @@
 
 #include "core/glConstants.h"
 #include "core/log.h"
+#include "core/meshDetail.h"
 
 namespace {
 
@@ -83,6 +84,7 @@ void WebGLEngine::WinInit(int width, int height, int, bool, WindowHandle canvas)
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
   glViewport(0, 0, width, height);
+  SetDetailViewport(width, height);
   float projection[16];
   Perspective(90.0, static_cast<double>(width) / static_cast<double>(height), 0.1f, 100.0,
               projection);
@@ -135,12 +137,14 @@ void WebGLEngine::LookAt(const Vec3& eye, const Vec3& target, const Vec3& up) {
                        forward.x * eye.x + forward.y * eye.y + forward.z * eye.z,
                        1};
   pipeline.SetView(m);
+  SetDetailEye(eye);
 }
 
 void WebGLEngine::SetPerspective(float fov, float aspect, float zNear, float zFar) {
   float projection[16];
   Perspective(fov * 57.29577951308232, aspect, zNear, zFar, projection);
   pipeline.SetProjection(projection);
+  SetDetailProjection(projection[0], projection[5]);
 }
 
 void WebGLEngine::BeginScene() {}

@@ -93,6 +93,7 @@ void WebGLMesh::Init(MeshDesc desc) {
     LOG_REPORT(this, E_ERROR, "Negative vertex or index count");
     return;
   }
+  detail.Init(primitive == PRIM_TRIANGLELIST && indexCount > 0, vertexCount, indexCount);
   if (!Allocate(positions, 3 * static_cast<size_t>(vertexCount))) {
     LOG_REPORT(this, E_NOMEM, "Not enough memory to allocate vertex's for mesh");
     return;
@@ -133,6 +134,7 @@ void WebGLMesh::SetVertices(const float* xyz) {
   if (positions.empty()) return;  // Init failed, or no vertices
   Changing();
   std::memcpy(positions.data(), xyz, sizeof(float) * positions.size());
+  detail.SetPositions(xyz);
   Pack();
 }
 
@@ -185,6 +187,7 @@ void WebGLMesh::SetIndices(const int* values) {
   for (int32_t i = 0; i < indexCount; ++i) indices[i] = static_cast<GLuint>(values[i]);
   indicesSet = true;
   indicesChanged = true;
+  detail.SetIndices(values);
 }
 
 void WebGLMesh::SetTextureCoords(const float* uv, int channel) {
@@ -218,10 +221,10 @@ void WebGLMesh::Render() {
   for (int stage = 0; stage < WebGLPipeline::kStages; ++stage)
     if (textures[stage]) textures[stage]->Apply(stage, TOP_MODULATE, ADDRESS_WRAP);
   const bool drawable = indexCount != 0 ? !records.empty() && indicesSet : !positions.empty();
-  if (drawable) pipeline->Queue(this, world);
+  if (drawable) pipeline->Queue(this, indexCount != 0 ? detail.Choose(world) : 0, world);
 }
 
-void WebGLMesh::DrawInstances(GLsizei count) {
+void WebGLMesh::DrawInstances(GLsizei count, int level) {
   // The vertex array keeps the buffers and attribute layout between draws;
   // they are set again only with an upload.
   if (!vertexArray) {
@@ -232,12 +235,12 @@ void WebGLMesh::DrawInstances(GLsizei count) {
     glBindVertexArray(vertexArray);
   }
   if (indexCount != 0)
-    DrawIndexed(count);
+    DrawIndexed(count, level);
   else
     DrawStream(count);
 }
 
-void WebGLMesh::DrawIndexed(GLsizei count) {
+void WebGLMesh::DrawIndexed(GLsizei count, int level) {
   if (verticesChanged) {
     if (!vertexBuffer) glGenBuffers(1, &vertexBuffer);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
@@ -250,14 +253,28 @@ void WebGLMesh::DrawIndexed(GLsizei count) {
       Attribute(WebGLPipeline::kColour, format.colourSize, format.stride, format.colourOffset);
     if (format.texCoords) Attribute(WebGLPipeline::kTexCoord0, 2, format.stride, 0);
   }
-  if (indicesChanged) {
+  if (indicesChanged || levelGeneration != detail.Generation()) {
+    // The mesh's own indices, then every coarser level after them.
+    std::vector<GLuint> all(indices);
+    levelStarts.assign(1, 0);
+    for (int k = 1; k <= detail.Levels(); ++k) {
+      levelStarts.push_back(static_cast<GLsizei>(all.size()));
+      all.insert(all.end(), detail.LevelIndices(k).begin(), detail.LevelIndices(k).end());
+    }
+    levelStarts.push_back(static_cast<GLsizei>(all.size()));
     if (!indexBuffer) glGenBuffers(1, &indexBuffer);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(GLuint)),
-                 indices.data(), GL_STATIC_DRAW);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(all.size() * sizeof(GLuint)),
+                 all.data(), GL_STATIC_DRAW);
     indicesChanged = false;
+    levelGeneration = detail.Generation();
   }
-  glDrawElementsInstanced(mode, indexCount, GL_UNSIGNED_INT, nullptr, count);
+  if (level + 1 >= static_cast<int>(levelStarts.size())) level = 0;
+  const GLsizei first = levelStarts[level];
+  glDrawElementsInstanced(mode, level ? levelStarts[level + 1] - first : indexCount,
+                          GL_UNSIGNED_INT,
+                          reinterpret_cast<const void*>(static_cast<size_t>(first) * sizeof(GLuint)),
+                          count);
 }
 
 void WebGLMesh::DrawStream(GLsizei count) {

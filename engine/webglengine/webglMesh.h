@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/mesh.h"
+#include "core/meshDetail.h"
 #include "core/vertexRecords.h"
 
 // The WebGL mesh: every vertex component in an array of its own, uploaded
@@ -13,7 +14,9 @@
 // interleaved arrays hold) and an index buffer; a mesh without indices from
 // a stream of its positions, colours and the coordinates of channels 0
 // and 1, after which its last vertex's colour and coordinates stay current,
-// as immediate mode leaves them.
+// as immediate mode leaves them. Where an indexed triangle mesh looks small
+// it draws a coarser level of its triangles (MeshDetail), kept after its own
+// indices in the same index buffer.
 class WebGLMesh : public Mesh {
  public:
   WebGLMesh();
@@ -43,15 +46,15 @@ class WebGLMesh : public Mesh {
   const std::vector<float>& Records() const { return records; }
   const VertexRecordFormat& RecordFormat() const { return format; }
 
-  // Draws `count` instances, their matrices in the pipeline's instance
-  // buffer; uploads what changed first.
-  void DrawInstances(GLsizei count);
+  // Draws `count` instances at detail `level`, their matrices in the
+  // pipeline's instance buffer; uploads what changed first.
+  void DrawInstances(GLsizei count, int level);
 
  private:
   // Before a change: draws gathered earlier must show the mesh as it was.
   void Changing();
   void Pack();
-  void DrawIndexed(GLsizei count);
+  void DrawIndexed(GLsizei count, int level);
   void DrawStream(GLsizei count);
 
   GLenum mode;
@@ -70,4 +73,9 @@ class WebGLMesh : public Mesh {
   GLuint vertexArray;
   bool verticesChanged;  // since the last upload
   bool indicesChanged;
+  MeshDetail detail;
+  uint32_t levelGeneration = 0;  // the detail's generation the buffer holds
+  // Where each level's indices start in the index buffer, 0 the mesh's
+  // own, and where the last ends.
+  std::vector<GLsizei> levelStarts;
 };

@@ -201,16 +201,17 @@ void WebGLPipeline::Send(const DrawState& state) {
   }
 }
 
-void WebGLPipeline::Queue(WebGLMesh* mesh, const float world[16]) {
+void WebGLPipeline::Queue(WebGLMesh* mesh, int level, const float world[16]) {
   const DrawState state = Resolve();
   bool sent = sentLighting == state.lighting;
   for (int stage = 0; stage < kStages; ++stage)
     sent = sent && unitTexture[stage] == state.unitTexture[stage] &&
            sentStageOp[stage] == state.stageOp[stage];
-  if (mesh != pendingMesh || !sent) {
+  if (mesh != pendingMesh || level != pendingLevel || !sent) {
     Flush();
     Send(state);
     pendingMesh = mesh;
+    pendingLevel = level;
   }
   // The whole transform per instance, formed as the OpenGL back end's
   // matrix stack forms it, then the tint.
@@ -229,7 +230,7 @@ void WebGLPipeline::Flush() {
   glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instances.size() * sizeof(float)),
                instances.data(), GL_STREAM_DRAW);
-  mesh->DrawInstances(static_cast<GLsizei>(instances.size() / kInstanceFloats));
+  mesh->DrawInstances(static_cast<GLsizei>(instances.size() / kInstanceFloats), pendingLevel);
   instances.clear();
 }
 

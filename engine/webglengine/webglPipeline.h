@@ -75,9 +75,9 @@ class WebGLPipeline {
   // upload or a change of its parameters.
   void BindForUpdate(GLuint texture);
 
-  // Draws `mesh` at `world` (column-major) in the current state, gathered
-  // with the draws before it where it can be.
-  void Queue(WebGLMesh* mesh, const float world[16]);
+  // Draws `mesh` at detail `level` and `world` (column-major) in the
+  // current state, gathered with the draws before it where it can be.
+  void Queue(WebGLMesh* mesh, int level, const float world[16]);
   // Issues the gathered draws.
   void Flush();
   // Flushes if `mesh` has draws waiting, before it changes.
@@ -122,6 +122,7 @@ class WebGLPipeline {
   // The gathered draws: their mesh and kInstanceFloats each, the matrix and
   // the tint (with one unused float).
   WebGLMesh* pendingMesh = nullptr;
+  int pendingLevel = 0;
   std::vector<float> instances;
   GLuint instanceBuffer = 0;
 };

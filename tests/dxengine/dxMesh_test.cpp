@@ -1,7 +1,9 @@
 #include <algorithm>
 
+#include "core/meshDetail.h"
 #include "dxTestSupport.h"
 #include "dxengine/dxVertexShader.h"
+#include "support/spindle.h"
 
 namespace {
 
@@ -414,6 +416,36 @@ TEST_F(DXMeshTest, MoreThan65536VerticesAreNotDrawnWrong) {
   const std::vector<uint32_t> pixels = ReadPixels();
   EXPECT_EQ(pixels[16 * kSize + 48], kGreen);
   EXPECT_EQ(pixels[48 * kSize + 16], kBlack);
+}
+
+TEST_F(DXMeshTest, DrawnSmallItsCoarserLevelLooksTheSame) {
+  const Spindle spindle;
+  DXMesh mesh;
+  MeshDesc desc = Desc(PRIM_TRIANGLELIST, spindle.Vertices(), spindle.Indices());
+  desc.hasDiffuse = true;
+  mesh.Init(desc);
+  mesh.SetVertices(spindle.xyz.data());
+  mesh.SetDiffuse(spindle.colours.data());
+  mesh.SetIndices(spindle.indices.data());
+  // About 16 pixels long: the levels within half a pixel there drop a
+  // third of its triangles.
+  engine->SetPerspective(1.2f, 1.0f, 0.1f, 100.0f);
+  engine->LookAt(Vec3(0, 0, -1), Vec3(0, 0, 0), Vec3(0, 1, 0));
+  mesh.SetTransform(0, 0, 6.6f, 0.3f, 0.4f, 0.2f);
+  mesh.Render();  // the first draw since the data was set is whole
+  const std::vector<uint32_t> whole = ReadPixels();
+  engine->ClearTarget(Colour(0, 0, 0, 0));
+  mesh.Render();
+  const std::vector<uint32_t> coarser = ReadPixels();
+  SetDetailViewport(kSize, kSize);  // the next tests draw without a view
+  int covered = 0, differing = 0;
+  for (size_t i = 0; i < whole.size(); ++i) {
+    covered += whole[i] != kBlack;
+    differing += !Near(whole[i], coarser[i], 24);
+  }
+  EXPECT_GT(covered, 30);
+  EXPECT_GT(differing, 0);  // a coarser level was drawn
+  EXPECT_LE(differing, 6);
 }
 
 }  // namespace

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "core/vec3.h"
+
+// Coarser versions of an indexed triangle mesh, for the draws where it looks
+// small. A fish 20 pixels long drawn with 200 triangles spends most of them
+// below a pixel, and software rasterisers pay per triangle however small.
+//
+// Each level is an index list over the mesh's own vertices, so a back end
+// keeps one vertex buffer and only chooses which indices to draw. Levels are
+// made by collapsing edges into one of their ends, cheapest first by the
+// quadric error metric (the squared distances to the planes of the faces a
+// vertex stands for), with open edges held to their line and vertices that
+// share a position with another (texture seams, poles) kept. Level k keeps
+// kDetailShares[k] of the triangles, and its error is measured afterwards:
+// how far the level's surface and the mesh's lie from each other.
+//
+// At a draw, Choose takes the coarsest level whose error, at the mesh's
+// distance from the eye and scale, stays within kDetailMaxPixels on the
+// screen: the picture then differs from the full mesh's only by what
+// rasterising a surface moved by less than that changes. Without a view
+// (SetDetailEye and SetDetailProjection since the last SetDetailViewport)
+// every draw is at full detail.
+constexpr int kDetailLevels = 5;
+extern const float kDetailShares[kDetailLevels];
+constexpr float kDetailMaxPixels = 0.5f;
+
+// One coarser level: its index list and its error in the mesh's units.
+struct DetailLevel {
+  std::vector<uint32_t> indices;
+  float error = 0.0f;
+};
+
+// The view meshes are drawn with: engines set it as they set their own.
+void SetDetailViewport(int width, int height);  // forgets the eye and projection
+void SetDetailEye(const Vec3& eye);
+// The projection's scale of x and y at unit depth (its matrix's first two
+// diagonal elements).
+void SetDetailProjection(float xScale, float yScale);
+
+class MeshDetail {
+ public:
+  // Meshes outside these sizes are always drawn whole: smaller ones have
+  // nothing to save, larger ones would take long to simplify.
+  static constexpr int32_t kMinTriangles = 24;
+  static constexpr int32_t kMaxTriangles = 1024;
+
+  // A mesh whose data is about to be set: `eligible` when it is an indexed
+  // triangle list; copies of its positions and indices are kept only then.
+  void Init(bool eligible, int32_t vertexCount, int32_t indexCount);
+  // Each drops the levels made so far. Indices must be below the vertex
+  // count (the back ends check them before).
+  void SetPositions(const float* xyz);
+  void SetIndices(const uint32_t* indices);
+  void SetIndices(const int* indices);
+
+  // The level to draw with `world` (translation in elements 12 to 14, the
+  // three axes in 0-2, 4-6 and 8-10): 0 for the mesh's own indices. The
+  // levels are made at the second draw since the data last changed.
+  int Choose(const float world[16]);
+  // Level `level` (1 to Levels()), an index list over the same vertices.
+  const std::vector<uint32_t>& LevelIndices(int level) const { return levels[level - 1].indices; }
+  int Levels() const { return static_cast<int>(levels.size()); }
+  // Counts the levels made: a back end that uploads them compares it with
+  // the count it uploaded.
+  uint32_t Generation() const { return generation; }
+
+ private:
+  void Drop();
+  void Build();
+
+  bool eligible = false;
+  bool built = false;
+  int unchangedDraws = 0;
+  int32_t vertexCount = 0;
+  std::vector<float> positions;
+  std::vector<uint32_t> indices;
+  Vec3 centre;
+  float radius = 0.0f;
+  std::vector<DetailLevel> levels;
+  uint32_t generation = 0;
+};
+
+// The simplification itself: for each of `shares` (descending), the level
+// left when that share of the triangles remains, or where no further
+// collapse keeps the faces the right way round; a share that leaves as many
+// triangles as the one before gives no level. Triangles are (a, b, c) index
+// triples below vertexCount.
+std::vector<DetailLevel> SimplifyTriangles(const float* xyz, int32_t vertexCount,
+                                           const std::vector<uint32_t>& indices,
+                                           const std::vector<float>& shares);
