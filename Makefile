@@ -106,6 +106,7 @@ experiment: native
 bench: native
 	$(NATIVE)/bin/behave_bench
 	$(NATIVE)/bin/readers_bench
+	$(NATIVE)/bin/meshDetail_bench
 
 # shoalsim per frame, native and WebAssembly, at 1x, 10x and 100x minimums;
 # then frames per second of both pages in headless Chromium next to the
