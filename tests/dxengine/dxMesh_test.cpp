@@ -421,12 +421,7 @@ TEST_F(DXMeshTest, MoreThan65536VerticesAreNotDrawnWrong) {
 TEST_F(DXMeshTest, DrawnSmallItsCoarserLevelLooksTheSame) {
   const Spindle spindle;
   DXMesh mesh;
-  MeshDesc desc = Desc(PRIM_TRIANGLELIST, spindle.Vertices(), spindle.Indices());
-  desc.hasDiffuse = true;
-  mesh.Init(desc);
-  mesh.SetVertices(spindle.xyz.data());
-  mesh.SetDiffuse(spindle.colours.data());
-  mesh.SetIndices(spindle.indices.data());
+  spindle.Fill(mesh);
   // About 16 pixels long: the levels within half a pixel there drop a
   // third of its triangles.
   engine->SetPerspective(1.2f, 1.0f, 0.1f, 100.0f);

@@ -177,12 +177,7 @@ std::vector<Rgb> ReadAll() {
 TEST(OpenGLMesh, DrawnSmallItsCoarserLevelLooksTheSame) {
   const Spindle spindle;
   OpenGLMesh mesh;
-  MeshDesc desc = Desc(PRIM_TRIANGLELIST, spindle.Vertices(), spindle.Indices());
-  desc.hasDiffuse = true;
-  mesh.Init(desc);
-  mesh.SetVertices(spindle.xyz.data());
-  mesh.SetDiffuse(spindle.colours.data());
-  mesh.SetIndices(spindle.indices.data());
+  spindle.Fill(mesh);
   // About 16 pixels long, four units from the eye: the levels within half a
   // pixel there drop a third of its triangles.
   mesh.SetTransform(0, 0, -4, 0.3f, 0.4f, 0.2f);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/colour.h"
+#include "core/mesh.h"
 
 // A closed body shaped like a fish's: an ellipsoid three times as long as it
 // is wide, of rings of eight vertices between two tips (144 triangles), each
@@ -40,6 +41,19 @@ struct Spindle {
   }
   int Vertices() const { return static_cast<int>(colours.size()); }
   int Indices() const { return static_cast<int>(indices.size()); }
+
+  // Makes `mesh` this spindle: an indexed triangle list with colours.
+  void Fill(Mesh& mesh) const {
+    MeshDesc desc = {};
+    desc.primitive = PRIM_TRIANGLELIST;
+    desc.vertexCount = Vertices();
+    desc.indexCount = Indices();
+    desc.hasDiffuse = true;
+    mesh.Init(desc);
+    mesh.SetVertices(xyz.data());
+    mesh.SetDiffuse(colours.data());
+    mesh.SetIndices(indices.data());
+  }
 
  private:
   void Add(float x, float y, float z) {
