@@ -336,13 +336,15 @@ void MeshDetail::SetIndices(const int* values) {
 }
 
 void MeshDetail::Drop() {
-  built = false;
+  bounded = built = false;
   unchangedDraws = 0;
-  levels.clear();
+  levelIndices.clear();
+  levelStarts.clear();
+  errors.clear();
 }
 
-void MeshDetail::Build() {
-  built = true;
+void MeshDetail::Bound() {
+  bounded = true;
   Vec3 low = Vec3(positions[0], positions[1], positions[2]), high = low;
   for (int32_t v = 0; v < vertexCount; ++v) {
     const float* p = &positions[3 * static_cast<size_t>(v)];
@@ -355,19 +357,25 @@ void MeshDetail::Build() {
     const float* p = &positions[3 * static_cast<size_t>(v)];
     radius = std::fmax(radius, (Vec3(p[0], p[1], p[2]) - centre).Length());
   }
-  levels = SimplifyTriangles(positions.data(), vertexCount, indices,
-                            std::vector<float>(std::begin(kDetailShares), std::end(kDetailShares)));
+}
+
+void MeshDetail::Build() {
+  built = true;
+  const std::vector<DetailLevel> levels =
+      SimplifyTriangles(positions.data(), vertexCount, indices,
+                        std::vector<float>(std::begin(kDetailShares), std::end(kDetailShares)));
+  levelStarts.assign(1, 0);
+  for (const DetailLevel& level : levels) {
+    levelIndices.insert(levelIndices.end(), level.indices.begin(), level.indices.end());
+    levelStarts.push_back(levelIndices.size());
+    errors.push_back(level.error);
+  }
   ++generation;
 }
 
 int MeshDetail::Choose(const float world[16]) {
   if (!eligible || !view.hasEye || !view.hasProjection) return 0;
-  if (!built) {
-    // A mesh whose data changes at every draw (an animation) would pay for
-    // the levels each time: they are made at its second unchanged draw.
-    if (++unchangedDraws < 2) return 0;
-    Build();
-  }
+  if (!bounded) Bound();
   if (radius <= 0.0f) return 0;
   const Vec3 axes[3] = {Vec3(world[0], world[1], world[2]), Vec3(world[4], world[5], world[6]),
                         Vec3(world[8], world[9], world[10])};
@@ -382,8 +390,14 @@ int MeshDetail::Choose(const float world[16]) {
   const float distance = (placed - view.eye).Length() - radius * scale;
   if (!(distance > 0.0f)) return 0;
   const float pixelsPerUnit = scale * view.pixelsAtUnitDistance / distance;
+  if (!built) {
+    // A mesh whose data changes at every draw (an animation) would pay for
+    // the levels each time, and one drawn large has no use for them.
+    if (++unchangedDraws < 2 || radius * pixelsPerUnit > kDetailBuildPixels) return 0;
+    Build();
+  }
   int level = 0;
   for (int k = 0; k < Levels(); ++k)
-    if (levels[k].error * pixelsPerUnit <= kDetailMaxPixels) level = k + 1;
+    if (errors[k] * pixelsPerUnit <= kDetailMaxPixels) level = k + 1;
   return level;
 }

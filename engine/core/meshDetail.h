@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -27,6 +28,9 @@
 constexpr int kDetailLevels = 5;
 extern const float kDetailShares[kDetailLevels];
 constexpr float kDetailMaxPixels = 0.5f;
+// Levels are made only for a mesh whose bounding radius on the screen is at
+// most this: the finest level of a fish is of use up to about 50 pixels.
+constexpr float kDetailBuildPixels = 100.0f;
 
 // One coarser level: its index list and its error in the mesh's units.
 struct DetailLevel {
@@ -59,20 +63,27 @@ class MeshDetail {
 
   // The level to draw with `world` (translation in elements 12 to 14, the
   // three axes in 0-2, 4-6 and 8-10): 0 for the mesh's own indices. The
-  // levels are made at the second draw since the data last changed.
+  // levels are made at a draw where they may serve, from the second draw
+  // since the data last changed.
   int Choose(const float world[16]);
-  // Level `level` (1 to Levels()), an index list over the same vertices.
-  const std::vector<uint32_t>& LevelIndices(int level) const { return levels[level - 1].indices; }
-  int Levels() const { return static_cast<int>(levels.size()); }
+  int Levels() const { return static_cast<int>(errors.size()); }
+  // Every level's index list over the same vertices, one after another;
+  // level `level` (1 to Levels()) is LevelCount(level) indices from
+  // LevelStart(level).
+  const std::vector<uint32_t>& LevelIndices() const { return levelIndices; }
+  size_t LevelStart(int level) const { return levelStarts[level - 1]; }
+  size_t LevelCount(int level) const { return levelStarts[level] - levelStarts[level - 1]; }
   // Counts the levels made: a back end that uploads them compares it with
   // the count it uploaded.
   uint32_t Generation() const { return generation; }
 
  private:
   void Drop();
+  void Bound();
   void Build();
 
   bool eligible = false;
+  bool bounded = false;
   bool built = false;
   int unchangedDraws = 0;
   int32_t vertexCount = 0;
@@ -80,7 +91,9 @@ class MeshDetail {
   std::vector<uint32_t> indices;
   Vec3 centre;
   float radius = 0.0f;
-  std::vector<DetailLevel> levels;
+  std::vector<uint32_t> levelIndices;
+  std::vector<size_t> levelStarts;  // and where the last level ends
+  std::vector<float> errors;        // by level, in the mesh's units
   uint32_t generation = 0;
 };
 

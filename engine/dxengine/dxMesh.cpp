@@ -47,7 +47,6 @@ DXMesh::DXMesh()
       indexBuffer(nullptr),
       levelBuffer(nullptr),
       levelGeneration(0),
-      levelStarts(),
       indexFormat(D3DFMT_INDEX16),
       indicesValid(false),
       hasWorld(false),
@@ -404,8 +403,8 @@ void DXMesh::Draw() {
     IDirect3DIndexBuffer8* const indices = level ? levelBuffer : indexBuffer;
     if (FAILED(device->SetIndices(indices, firstVertex)))
       LOG_REPORT(this, E_ERROR, "SetIndices failed");
-    const UINT start = level ? levelStarts[level - 1] : 0;
-    if (level) count = static_cast<int>(levelStarts[level] - start) / 3;
+    const UINT start = level ? static_cast<UINT>(detail.LevelStart(level)) : 0;
+    if (level) count = static_cast<int>(detail.LevelCount(level) / 3);
     hr = device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, vertexCount, start, count);
   } else {
     if (primitiveType == D3DPT_TRIANGLELIST) LOG_TRACE("No Index Buffer! (did you want this?)");
@@ -422,12 +421,7 @@ bool DXMesh::UploadLevels() {
   levelBuffer = nullptr;
   levelGeneration = detail.Generation();
   // Every level after another in one buffer of the mesh's index format.
-  UINT total = 0;
-  for (int level = 1; level <= detail.Levels(); ++level) {
-    levelStarts[level - 1] = total;
-    total += static_cast<UINT>(detail.LevelIndices(level).size());
-  }
-  levelStarts[detail.Levels()] = total;
+  const UINT total = static_cast<UINT>(detail.LevelIndices().size());
   const UINT indexSize = indexFormat == D3DFMT_INDEX32 ? 4 : 2;
   BYTE* data = nullptr;
   if (total == 0 ||
@@ -439,16 +433,14 @@ bool DXMesh::UploadLevels() {
     levelBuffer = nullptr;
     return false;
   }
-  for (int level = 1; level <= detail.Levels(); ++level) {
-    for (uint32_t index : detail.LevelIndices(level)) {
-      if (indexSize == 4) {
-        std::memcpy(data, &index, 4);
-      } else {
-        const WORD low = static_cast<WORD>(index);
-        std::memcpy(data, &low, 2);
-      }
-      data += indexSize;
+  for (uint32_t index : detail.LevelIndices()) {
+    if (indexSize == 4) {
+      std::memcpy(data, &index, 4);
+    } else {
+      const WORD low = static_cast<WORD>(index);
+      std::memcpy(data, &low, 2);
     }
+    data += indexSize;
   }
   levelBuffer->Unlock();
   return true;

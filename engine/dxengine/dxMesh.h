@@ -121,7 +121,6 @@ class DXMesh : public Mesh {
   MeshDetail detail;
   IDirect3DIndexBuffer8* levelBuffer;
   uint32_t levelGeneration;  // the detail's generation the buffer holds
-  UINT levelStarts[kDetailLevels + 1];  // level k's indices start at [k - 1]
   D3DFORMAT indexFormat;
   bool indicesValid;
   bool hasWorld;

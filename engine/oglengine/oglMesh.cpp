@@ -259,8 +259,8 @@ void OpenGLMesh::DrawArrays(int level) {
       if (level == 0) {
         glDrawElements(mode, indexCount, GL_UNSIGNED_INT, indices);
       } else {
-        const std::vector<uint32_t>& coarser = detail.LevelIndices(level);
-        glDrawElements(mode, static_cast<GLsizei>(coarser.size()), GL_UNSIGNED_INT, coarser.data());
+        glDrawElements(mode, static_cast<GLsizei>(detail.LevelCount(level)), GL_UNSIGNED_INT,
+                       detail.LevelIndices().data() + detail.LevelStart(level));
       }
     }
   } else if (positions) {

@@ -256,12 +256,7 @@ void WebGLMesh::DrawIndexed(GLsizei count, int level) {
   if (indicesChanged || levelGeneration != detail.Generation()) {
     // The mesh's own indices, then every coarser level after them.
     std::vector<GLuint> all(indices);
-    levelStarts.assign(1, 0);
-    for (int k = 1; k <= detail.Levels(); ++k) {
-      levelStarts.push_back(static_cast<GLsizei>(all.size()));
-      all.insert(all.end(), detail.LevelIndices(k).begin(), detail.LevelIndices(k).end());
-    }
-    levelStarts.push_back(static_cast<GLsizei>(all.size()));
+    all.insert(all.end(), detail.LevelIndices().begin(), detail.LevelIndices().end());
     if (!indexBuffer) glGenBuffers(1, &indexBuffer);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(all.size() * sizeof(GLuint)),
@@ -269,11 +264,9 @@ void WebGLMesh::DrawIndexed(GLsizei count, int level) {
     indicesChanged = false;
     levelGeneration = detail.Generation();
   }
-  if (level + 1 >= static_cast<int>(levelStarts.size())) level = 0;
-  const GLsizei first = levelStarts[level];
-  glDrawElementsInstanced(mode, level ? levelStarts[level + 1] - first : indexCount,
-                          GL_UNSIGNED_INT,
-                          reinterpret_cast<const void*>(static_cast<size_t>(first) * sizeof(GLuint)),
+  const size_t first = level ? indices.size() + detail.LevelStart(level) : 0;
+  glDrawElementsInstanced(mode, level ? static_cast<GLsizei>(detail.LevelCount(level)) : indexCount,
+                          GL_UNSIGNED_INT, reinterpret_cast<const void*>(first * sizeof(GLuint)),
                           count);
 }
 

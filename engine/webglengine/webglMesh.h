@@ -75,7 +75,4 @@ class WebGLMesh : public Mesh {
   bool indicesChanged;
   MeshDetail detail;
   uint32_t levelGeneration = 0;  // the detail's generation the buffer holds
-  // Where each level's indices start in the index buffer, 0 the mesh's
-  // own, and where the last ends.
-  std::vector<GLsizei> levelStarts;
 };

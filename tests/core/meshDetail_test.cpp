@@ -129,8 +129,11 @@ TEST(MeshDetail, ChoosesByTheSizeOnScreenOnlyWithAViewAndUnchangedData) {
     EXPECT_EQ(LevelAt(detail, 1000.0f), 0);
   }
   EXPECT_EQ(detail.Levels(), 0);
+  // Drawn large, it has no use for them either.
+  EXPECT_EQ(LevelAt(detail, 2.0f), 0);
+  EXPECT_EQ(detail.Levels(), 0);
 
-  const int farthest = LevelAt(detail, 10000.0f);  // made at this second draw
+  const int farthest = LevelAt(detail, 10000.0f);  // made at this first small draw
   EXPECT_GT(detail.Levels(), 2);
   EXPECT_EQ(farthest, detail.Levels());
   const uint32_t generation = detail.Generation();
