@@ -84,7 +84,7 @@ class Collapser {
     AddPlanes();
   }
 
-  // Collapses, cheapest first, until at most `triangles` faces are left or
+  // Collapses, cheapest first, until at most `target` faces are left or
   // no collapse keeps every face the right way round.
   void CollapseTo(size_t target) {
     while (faces > target && CollapseCheapest()) {
