@@ -67,6 +67,22 @@ answer_dialog() {
   xdotool key --window "$1" Return 2>/dev/null
 }
 
+# Ends the program started in FOLDER $2 by Escape in its window $1 and prints
+# its exit status; fails if it does not end. Rarely, a key sent to a Wine
+# window under Xvfb never reaches it (an Escape was lost once in CI, after
+# two keys to the same window had arrived): while the window is still there
+# 20 s later (ending takes well under a second), Escape is sent once more.
+# A program that has closed its window but not ended gets no second chance.
+end_with_escape() {
+  local window="$1" folder="$2"
+  press "$window" Escape
+  wait_exit "$folder" 20 && return 0
+  xdotool search --name . 2>/dev/null | grep -qx "$window" || return 1
+  echo "note: the program ignored Escape for 20 s; sending it again" >&2
+  press "$window" Escape
+  wait_exit "$folder" 30
+}
+
 # Saves a screenshot of the X window $1 to $2.
 screenshot() {
   import -window "$1" "$2"

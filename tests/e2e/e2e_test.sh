@@ -122,8 +122,7 @@ if [ "$case" = missing ]; then
   log_text | grep -q "AngelT.bmp" || fail "the log does not name the missing file"
 fi
 
-press "$window" Escape
-status=$(wait_exit "$work" 30) || fail "Escape did not end the program"
+status=$(end_with_escape "$window" "$work") || fail "Escape did not end the program"
 [ "$status" = 0 ] || fail "exit status $status"
 log_text | tail -1 | grep -q -- "----------------LOG END------------------" || fail "no END line"
 echo "PASS: $program $case"

@@ -35,9 +35,8 @@ view() {
   press "$window" p Home
   sleep 1.5
   screenshot "$window" "$work/$renderer.png"
-  press "$window" Escape
   local status
-  status=$(wait_exit "$work" 30) || fail "$renderer: Escape did not end the viewer"
+  status=$(end_with_escape "$window" "$work") || fail "$renderer: Escape did not end the viewer"
   [ "$status" = 0 ] || fail "$renderer: exit status $status"
 }
 
