@@ -186,6 +186,10 @@ int main(int argc, char** argv) {
   input.orbit = &orbit;
 
   const HWND window = CreateViewWindow(std::string("modelview - ") + path);
+  if (!window) {
+    std::fprintf(stderr, "modelview: could not open a window (error %lu)\n", GetLastError());
+    return 1;
+  }
   std::unique_ptr<Engine> engine;
   if (options.direct3d) engine = std::make_unique<DXEngine>();
   else engine = std::make_unique<OpenGLEngine>();
