@@ -20,16 +20,40 @@ fail() {
   exit 1
 }
 
+# wait_started NAME SECONDS: the window, as wait_window, but gives up as soon
+# as the viewer has ended.
+wait_started() {
+  local id
+  for _ in $(seq $(($2 * 10))); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -1)
+    if [ -n "$id" ]; then
+      sleep 1  # as in wait_window: the window takes its focus after the X window
+      echo "$id"
+      return 0
+    fi
+    [ -s "$work/exit-status" ] && return 1
+    sleep 0.1
+  done
+  return 1
+}
+
 # view RENDERER FILE [SKIN]: shows FILE, pauses and goes back to the first
 # view and moment (P, Home), saves RENDERER.png and quits.
 view() {
   local renderer="$1" file="$2" skin="${3:-}"
-  rm -f "$work/exit-status"
-  ( cd "$work" && wine "$run/modelview.exe" "$file" "$renderer" $skin; echo $? > exit-status ) \
-    </dev/null >"$work/$renderer.out" 2>&1 &
-  local window
-  # Direct3D's start under Wine can take over a minute beside other viewers.
-  window=$(wait_window "modelview - $file" 120) || fail "$renderer: no window for $file"
+  local window attempt
+  # Once in CI, Wine refused a viewer its window (it ended at once): such a
+  # start is tried once more, after the first attempt's output.
+  for attempt in 1 2; do
+    rm -f "$work/exit-status"
+    ( cd "$work" && wine "$run/modelview.exe" "$file" "$renderer" $skin; echo $? > exit-status ) \
+      </dev/null >"$work/$renderer.out" 2>&1 &
+    # Direct3D's start under Wine can take over a minute beside other viewers.
+    window=$(wait_started "modelview - $file" 120) && break
+    [ "$attempt" = 1 ] && [ -s "$work/exit-status" ] ||
+      fail "$renderer: no window for $file: $(cat "$work/$renderer.out")"
+    echo "note: $renderer: the viewer ended before its window: $(cat "$work/$renderer.out")" >&2
+  done
   sleep 2
   [ -s "$work/exit-status" ] && fail "$renderer: the viewer ended: $(cat "$work/$renderer.out")"
   press "$window" p Home
