@@ -28,7 +28,13 @@ void Toggle(GLenum capability, bool on) {
 }  // namespace
 
 WebGLEngine::WebGLEngine()
-    : context(0), stencilFunc(GL_ALWAYS), stencilRef(0), stencilMask(0xFFFFFFFF) {
+    : context(0),
+      depthTest(true),
+      blending(false),
+      stencilTest(false),
+      stencilFunc(GL_ALWAYS),
+      stencilRef(0),
+      stencilMask(0xFFFFFFFF) {
   name = "WebGLEngine";
 }
 
@@ -83,6 +89,9 @@ void WebGLEngine::WinInit(int width, int height, int, bool, WindowHandle canvas)
   glClearDepthf(1.0f);
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
+  depthTest = true;
+  blending = stencilTest = false;
+  pipeline.SetDepthDecides(true);
   glViewport(0, 0, width, height);
   SetDetailViewport(width, height);
   float projection[16];
@@ -171,8 +180,14 @@ void WebGLEngine::ClearStencil() {
 
 void WebGLEngine::SetLighting(bool on) { pipeline.SetLighting(on); }
 
-void WebGLEngine::SetDepthTest(bool on) {
+void WebGLEngine::DepthStateChanged() {
   pipeline.Flush();
+  pipeline.SetDepthDecides(depthTest && !blending && !stencilTest);
+}
+
+void WebGLEngine::SetDepthTest(bool on) {
+  depthTest = on;
+  DepthStateChanged();
   Toggle(GL_DEPTH_TEST, on);
 }
 
@@ -181,7 +196,8 @@ void WebGLEngine::SetDepthWrite(bool) {}
 void WebGLEngine::SetClipping(bool) {}
 
 void WebGLEngine::SetAlphaBlend(bool on) {
-  pipeline.Flush();
+  blending = on;
+  DepthStateChanged();
   Toggle(GL_BLEND, on);
 }
 
@@ -201,7 +217,8 @@ void WebGLEngine::SetCullMode(CullMode mode) {
 }
 
 void WebGLEngine::SetStencilTest(bool on) {
-  pipeline.Flush();
+  stencilTest = on;
+  DepthStateChanged();
   Toggle(GL_STENCIL_TEST, on);
 }
 

@@ -103,8 +103,7 @@ bool WebGLPipeline::Init(std::string* error) {
 
 void WebGLPipeline::Release() {
   // Draws still waiting go with the context.
-  pendingMesh = nullptr;
-  instances.clear();
+  pending = 0;
   if (program) glDeleteProgram(program);
   if (white) glDeleteTextures(1, &white);
   if (instanceBuffer) glDeleteBuffers(1, &instanceBuffer);
@@ -201,18 +200,32 @@ void WebGLPipeline::Send(const DrawState& state) {
   }
 }
 
+WebGLPipeline::Batch& WebGLPipeline::BatchFor(WebGLMesh* mesh, int level,
+                                              const DrawState& state) {
+  // The tint is the instance's, not the batch's.
+  const auto fits = [&](const Batch& batch) {
+    return batch.mesh == mesh && batch.level == level && batch.state.lighting == state.lighting &&
+           std::equal(state.unitTexture, state.unitTexture + kStages, batch.state.unitTexture) &&
+           std::equal(state.stageOp, state.stageOp + kStages, batch.state.stageOp);
+  };
+  if (depthDecides) {
+    for (size_t i = pending; i-- > 0;)
+      if (fits(batches[i])) return batches[i];
+  } else if (pending && fits(batches[pending - 1])) {
+    return batches[pending - 1];
+  }
+  if (pending == batches.size()) batches.emplace_back();
+  Batch& batch = batches[pending++];
+  batch.mesh = mesh;
+  batch.level = level;
+  batch.state = state;
+  batch.instances.clear();
+  return batch;
+}
+
 void WebGLPipeline::Queue(WebGLMesh* mesh, int level, const float world[16]) {
   const DrawState state = Resolve();
-  bool sent = sentLighting == state.lighting;
-  for (int stage = 0; stage < kStages; ++stage)
-    sent = sent && unitTexture[stage] == state.unitTexture[stage] &&
-           sentStageOp[stage] == state.stageOp[stage];
-  if (mesh != pendingMesh || level != pendingLevel || !sent) {
-    Flush();
-    Send(state);
-    pendingMesh = mesh;
-    pendingLevel = level;
-  }
+  std::vector<float>& instances = BatchFor(mesh, level, state).instances;
   // The whole transform per instance, formed as the OpenGL back end's
   // matrix stack forms it, then the tint.
   float modelView[16];
@@ -224,18 +237,23 @@ void WebGLPipeline::Queue(WebGLMesh* mesh, int level, const float world[16]) {
 }
 
 void WebGLPipeline::Flush() {
-  if (!pendingMesh) return;
-  WebGLMesh* mesh = pendingMesh;
-  pendingMesh = nullptr;
-  glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instances.size() * sizeof(float)),
-               instances.data(), GL_STREAM_DRAW);
-  mesh->DrawInstances(static_cast<GLsizei>(instances.size() / kInstanceFloats), pendingLevel);
-  instances.clear();
+  // Emptied first, so that nothing the draws call can issue them twice.
+  const size_t count = pending;
+  pending = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const Batch& batch = batches[i];
+    Send(batch.state);
+    glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batch.instances.size() * sizeof(float)),
+                 batch.instances.data(), GL_STREAM_DRAW);
+    batch.mesh->DrawInstances(static_cast<GLsizei>(batch.instances.size() / kInstanceFloats),
+                              batch.level);
+  }
 }
 
 void WebGLPipeline::FlushMesh(const WebGLMesh* mesh) {
-  if (mesh == pendingMesh) Flush();
+  for (size_t i = 0; i < pending; ++i)
+    if (batches[i].mesh == mesh) return Flush();
 }
 
 void WebGLPipeline::AttachInstances() {

@@ -18,12 +18,16 @@ class WebGLMesh;
 // colour operation each). There is one per context, reached through
 // Current(); meshes and textures draw and bind through it.
 //
-// Draws are gathered: consecutive draws of one mesh in one state become a
+// Draws are gathered: draws of one mesh at one level in one state become a
 // single instanced draw, each instance carrying its own matrix. A stage 1
 // that adds a texture of one colour (the tints), or takes no part, adds a
 // colour each instance carries instead, so that tinted and untinted draws
-// of a mesh stay in one draw. Whatever could change what a gathered draw
-// shows (another mesh or state, a change to the mesh, any other GL call)
+// of a mesh stay in one draw. While the depth test decides what is seen
+// (depth test on, no blending, no stencil test), a draw joins any gathered
+// draw of its kind, not only the one before it: the order of such draws
+// changes only which of two fragments at exactly the same depth is kept.
+// Otherwise only consecutive draws are gathered. Whatever could change what
+// a gathered draw shows (a change to a mesh or texture, any other GL call)
 // must Flush first.
 //
 // Vertex colour and the texture coordinates of both stages are generic
@@ -59,6 +63,9 @@ class WebGLPipeline {
   void SetProjection(const float matrix[16]);
   void SetView(const float matrix[16]);
   void SetLighting(bool on) { lighting = on; }
+  // Whether the depth test alone decides what is seen (see above). Flush
+  // before it changes.
+  void SetDepthDecides(bool on) { depthDecides = on; }
 
   // Stage state as glEnable/glDisable(GL_TEXTURE_2D), glBindTexture and
   // glTexEnv set it on a texture unit. A texture takes part once it has an
@@ -78,7 +85,7 @@ class WebGLPipeline {
   // Draws `mesh` at detail `level` and `world` (column-major) in the
   // current state, gathered with the draws before it where it can be.
   void Queue(WebGLMesh* mesh, int level, const float world[16]);
-  // Issues the gathered draws.
+  // Issues the gathered draws in the order of their first draw.
   void Flush();
   // Flushes if `mesh` has draws waiting, before it changes.
   void FlushMesh(const WebGLMesh* mesh);
@@ -97,8 +104,17 @@ class WebGLPipeline {
     // Added by stage 1 with kTintAdd; not part of the state a draw sends.
     float tint[3];
   };
+  // Draws of one mesh, level and state, kInstanceFloats each: the matrix
+  // and the tint (with one unused float).
+  struct Batch {
+    WebGLMesh* mesh;
+    int level;
+    DrawState state;
+    std::vector<float> instances;
+  };
   DrawState Resolve() const;
   void Send(const DrawState& state);
+  Batch& BatchFor(WebGLMesh* mesh, int level, const DrawState& state);
 
   GLuint program = 0;
   GLint lightingLocation = -1;
@@ -119,10 +135,10 @@ class WebGLPipeline {
   GLuint unitTexture[kStages] = {};
   int sentLighting = -1;
   int sentStageOp[kStages] = {-1, -1};
-  // The gathered draws: their mesh and kInstanceFloats each, the matrix and
-  // the tint (with one unused float).
-  WebGLMesh* pendingMesh = nullptr;
-  int pendingLevel = 0;
-  std::vector<float> instances;
+  bool depthDecides = true;
+  // The gathered draws are the first `pending`; the rest keep their storage
+  // for the next frame.
+  std::vector<Batch> batches;
+  size_t pending = 0;
   GLuint instanceBuffer = 0;
 };

@@ -89,9 +89,17 @@ void DrawBatchScene(WebGLEngine& webgl, const SceneObjects& scene, Texture& pain
   place(scene.fish, 0.6f, 0.25f, -0.5f, 0.7f);
   render(scene.fish);
 
+  // Without the depth test the order decides: of three overlapping fish,
+  // the last, in the first one's skin, must not join the first one's draw.
+  webgl.SetDepthTest(false);
+  for (int i = 0; i < 3; ++i) {
+    skins[i % 2]->Apply(0, TOP_MODULATE, ADDRESS_WRAP);
+    place(scene.fish, -0.9f + 0.15f * i, -0.7f, 0.0f, 0.3f * i);
+    render(scene.fish);
+  }
+
   // One texture drawn, repainted and drawn again; one mesh drawn, its
   // vertices moved and drawn again.
-  webgl.SetDepthTest(false);
   scene.fan->SetVertices(kFanCorners);
   Paint(paint, 0x00FF4000);
   paint.Apply(0, TOP_MODULATE, ADDRESS_WRAP);
@@ -118,8 +126,9 @@ std::vector<uint8_t> ReadPicture() {
 }
 
 // A scene full of the places where the back end must stop gathering draws
-// (skins and tints changing, another mesh, a depth clear, a mesh or texture
-// changing between two draws), drawn one draw at a time and gathered: the
+// (a depth clear, draws whose order shows, a mesh or texture changing
+// between two draws) or may gather them out of order (skins and tints
+// changing, another mesh between two draws of one), drawn one draw at a time and gathered: the
 // pictures must be identical. The gathered one goes to `rgba`; returns what
 // differed.
 std::string CheckBatching(WebGLEngine& webgl, const SceneObjects& scene,
