@@ -46,6 +46,9 @@ class WebGLMesh : public Mesh {
   const std::vector<float>& Records() const { return records; }
   const VertexRecordFormat& RecordFormat() const { return format; }
 
+  // Drawn from a stream of its vertices, leaving the last one's colour and
+  // coordinates current: a mesh without indices.
+  bool IsStream() const { return indexCount == 0; }
   // Draws `count` instances at detail `level`, their matrices in the
   // pipeline's instance buffer; uploads what changed first.
   void DrawInstances(GLsizei count, int level);

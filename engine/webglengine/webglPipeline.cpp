@@ -103,7 +103,7 @@ bool WebGLPipeline::Init(std::string* error) {
 
 void WebGLPipeline::Release() {
   // Draws still waiting go with the context.
-  pending = 0;
+  pending = firstJoinable = 0;
   if (program) glDeleteProgram(program);
   if (white) glDeleteTextures(1, &white);
   if (instanceBuffer) glDeleteBuffers(1, &instanceBuffer);
@@ -208,13 +208,15 @@ WebGLPipeline::Batch& WebGLPipeline::BatchFor(WebGLMesh* mesh, int level,
            std::equal(state.unitTexture, state.unitTexture + kStages, batch.state.unitTexture) &&
            std::equal(state.stageOp, state.stageOp + kStages, batch.state.stageOp);
   };
-  if (depthDecides) {
-    for (size_t i = pending; i-- > 0;)
+  const bool stream = mesh->IsStream();
+  if (depthDecides && !stream) {
+    for (size_t i = pending; i-- > firstJoinable;)
       if (fits(batches[i])) return batches[i];
-  } else if (pending && fits(batches[pending - 1])) {
+  } else if (pending > firstJoinable && fits(batches[pending - 1])) {
     return batches[pending - 1];
   }
   if (pending == batches.size()) batches.emplace_back();
+  if (stream) firstJoinable = pending;
   Batch& batch = batches[pending++];
   batch.mesh = mesh;
   batch.level = level;
@@ -239,7 +241,7 @@ void WebGLPipeline::Queue(WebGLMesh* mesh, int level, const float world[16]) {
 void WebGLPipeline::Flush() {
   // Emptied first, so that nothing the draws call can issue them twice.
   const size_t count = pending;
-  pending = 0;
+  pending = firstJoinable = 0;
   for (size_t i = 0; i < count; ++i) {
     const Batch& batch = batches[i];
     Send(batch.state);

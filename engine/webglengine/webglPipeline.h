@@ -26,7 +26,10 @@ class WebGLMesh;
 // (depth test on, no blending, no stencil test), a draw joins any gathered
 // draw of its kind, not only the one before it: the order of such draws
 // changes only which of two fragments at exactly the same depth is kept.
-// Otherwise only consecutive draws are gathered. Whatever could change what
+// A mesh drawn from a stream leaves its last colour and coordinates current
+// for the draws after it, so no draw after it joins one before it, and it
+// joins only the draw just before it. Otherwise only consecutive draws are
+// gathered. Whatever could change what
 // a gathered draw shows (a change to a mesh or texture, any other GL call)
 // must Flush first.
 //
@@ -140,5 +143,8 @@ class WebGLPipeline {
   // for the next frame.
   std::vector<Batch> batches;
   size_t pending = 0;
+  // Gathered draws before this one cannot be joined: a stream draw after
+  // them changed the current attributes.
+  size_t firstJoinable = 0;
   GLuint instanceBuffer = 0;
 };

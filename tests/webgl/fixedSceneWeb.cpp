@@ -82,6 +82,21 @@ void DrawBatchScene(WebGLEngine& webgl, const SceneObjects& scene, Texture& pain
   place(scene.fish, -0.4f, 0.2f, 0.1f, 2.0f);
   render(scene.fish);
 
+  // A fan, drawn from a stream, leaves its last colour current for the fish
+  // after it, which have none of their own: the second fish must not join
+  // the first one's draw, which the colour the frame began with tints.
+  const Colour green(0.3f, 1.0f, 0.3f, 1.0f), amber(1.0f, 0.9f, 0.5f, 1.0f);
+  const Colour fanGreen[] = {green, green, green, green};
+  const Colour fanAmber[] = {amber, amber, amber, amber};
+  place(scene.fish, -0.5f, -1.2f, 0.0f, 0.2f);
+  render(scene.fish);
+  scene.fan->SetDiffuse(fanGreen);
+  scene.fan->SetTransform(-0.2f, 2.2f, 0.0f, 0.0f, 0.0f, 0.0f);
+  render(scene.fan);
+  place(scene.fish, -0.1f, -1.2f, 0.0f, 0.9f);
+  render(scene.fish);
+  scene.fan->SetDiffuse(fanAmber);
+
   // A fish in front, the depth cleared, one behind it that must cover it.
   place(scene.fish, 0.6f, 0.2f, 0.8f, 0.5f);
   render(scene.fish);
