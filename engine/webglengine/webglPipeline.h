@@ -29,9 +29,8 @@ class WebGLMesh;
 // A mesh drawn from a stream leaves its last colour and coordinates current
 // for the draws after it, so no draw after it joins one before it, and it
 // joins only the draw just before it. Otherwise only consecutive draws are
-// gathered. Whatever could change what
-// a gathered draw shows (a change to a mesh or texture, any other GL call)
-// must Flush first.
+// gathered. Whatever could change what a gathered draw shows (a change to a
+// mesh or texture, any other GL call) must Flush first.
 //
 // Vertex colour and the texture coordinates of both stages are generic
 // attributes. A mesh that does not send one leaves the attribute's current
