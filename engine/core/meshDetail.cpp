@@ -20,6 +20,7 @@ struct DetailView {
   int width = 0, height = 0;
   Vec3 eye;
   float pixelsAtUnitDistance = 0.0f;  // the larger of the two axes'
+  float nearReach = 0.0f;             // how far the near plane reaches from the eye
 } view;
 
 struct Point {
@@ -302,10 +303,52 @@ void SetDetailEye(const Vec3& eye) {
   view.hasEye = true;
 }
 
-void SetDetailProjection(float xScale, float yScale) {
+void SetDetailProjection(float xScale, float yScale, float zNear) {
   view.hasProjection = xScale > 0 && yScale > 0 && view.width > 0 && view.height > 0;
-  if (view.hasProjection)
+  if (view.hasProjection) {
     view.pixelsAtUnitDistance = std::fmax(0.5f * view.width * xScale, 0.5f * view.height * yScale);
+    // To the near plane's corners.
+    view.nearReach = std::fabs(zNear) * std::sqrt(1.0f + 1.0f / (xScale * xScale) +
+                                                  1.0f / (yScale * yScale));
+  }
+}
+
+int ClosedWinding(const float* xyz, int32_t vertexCount, const std::vector<uint32_t>& indices) {
+  // Positions a millionth of the mesh's size apart are one: a pole's
+  // vertices made from sines and cosines differ in their last bits.
+  float size = 0.0f;
+  for (size_t i = 0; i < 3 * static_cast<size_t>(vertexCount); ++i) size = std::fmax(size, std::fabs(xyz[i]));
+  const double cell = size > 0.0f ? 1e-6 * size : 1.0;
+  std::map<std::array<long long, 3>, uint32_t> ids;
+  std::vector<uint32_t> id(static_cast<size_t>(vertexCount));
+  for (int32_t v = 0; v < vertexCount; ++v) {
+    const float* p = xyz + 3 * static_cast<size_t>(v);
+    const std::array<long long, 3> key = {std::llround(p[0] / cell), std::llround(p[1] / cell),
+                                          std::llround(p[2] / cell)};
+    id[v] = ids.emplace(key, static_cast<uint32_t>(ids.size())).first->second;
+  }
+  // Closed and consistently wound: every edge is crossed as often one way
+  // as the other.
+  std::map<std::pair<uint32_t, uint32_t>, int> edges;
+  double volume = 0.0;
+  for (size_t i = 0; i + 2 < indices.size(); i += 3) {
+    const uint32_t corner[3] = {id[indices[i]], id[indices[i + 1]], id[indices[i + 2]]};
+    for (int k = 0; k < 3; ++k) {
+      const uint32_t a = corner[k], b = corner[(k + 1) % 3];
+      if (a != b) edges[{std::min(a, b), std::max(a, b)}] += a < b ? 1 : -1;
+    }
+    Point p[3];
+    for (int k = 0; k < 3; ++k) {
+      const float* q = xyz + 3 * static_cast<size_t>(indices[i + k]);
+      p[k] = {q[0], q[1], q[2]};
+    }
+    volume += p[0].Dot(p[1].Cross(p[2]));
+  }
+  if (edges.empty()) return 0;
+  for (const auto& edge : edges)
+    if (edge.second != 0) return 0;
+  if (volume > 0.0) return 1;
+  return volume < 0.0 ? -1 : 0;
 }
 
 void MeshDetail::Init(bool eligibleMesh, int32_t vertices, int32_t indexCount) {
@@ -337,6 +380,7 @@ void MeshDetail::SetIndices(const int* values) {
 
 void MeshDetail::Drop() {
   bounded = built = false;
+  windings.clear();
   unchangedDraws = 0;
   levelIndices.clear();
   levelStarts.clear();
@@ -369,14 +413,18 @@ void MeshDetail::Build() {
     levelIndices.insert(levelIndices.end(), level.indices.begin(), level.indices.end());
     levelStarts.push_back(levelIndices.size());
     errors.push_back(level.error);
+    // A level that no longer closes (or turns the other way) culls nothing.
+    const int winding = ClosedWinding(positions.data(), vertexCount, level.indices);
+    windings.push_back(winding == windings[0] ? winding : 0);
   }
   ++generation;
 }
 
-int MeshDetail::Choose(const float world[16]) {
-  if (!eligible || !view.hasEye || !view.hasProjection) return 0;
+DetailChoice MeshDetail::Choose(const float world[16]) {
+  DetailChoice choice;
+  if (!eligible || !view.hasEye || !view.hasProjection) return choice;
   if (!bounded) Bound();
-  if (radius <= 0.0f) return 0;
+  if (radius <= 0.0f) return choice;
   const Vec3 axes[3] = {Vec3(world[0], world[1], world[2]), Vec3(world[4], world[5], world[6]),
                         Vec3(world[8], world[9], world[10])};
   const Vec3 placed = axes[0] * centre.x + axes[1] * centre.y + axes[2] * centre.z +
@@ -388,16 +436,24 @@ int MeshDetail::Choose(const float world[16]) {
   }
   // The nearest the mesh's bounds come to the eye.
   const float distance = (placed - view.eye).Length() - radius * scale;
-  if (!(distance > 0.0f)) return 0;
+  if (!(distance > 0.0f)) return choice;
   const float pixelsPerUnit = scale * view.pixelsAtUnitDistance / distance;
-  if (!built) {
-    // A mesh whose data changes at every draw (an animation) would pay for
-    // the levels each time, and one drawn large has no use for them.
-    if (++unchangedDraws < 2 || radius * pixelsPerUnit > kDetailBuildPixels) return 0;
-    Build();
-  }
-  int level = 0;
+  // A mesh whose data changes at every draw (an animation) would pay for
+  // its levels and its closure each time, and one drawn large has no use
+  // for the levels.
+  if (unchangedDraws < 2 && ++unchangedDraws < 2) return choice;
+  if (windings.empty()) windings.assign(1, ClosedWinding(positions.data(), vertexCount, indices));
+  if (!built && radius * pixelsPerUnit <= kDetailBuildPixels) Build();
   for (int k = 0; k < Levels(); ++k)
-    if (errors[k] * pixelsPerUnit <= kDetailMaxPixels) level = k + 1;
-  return level;
+    if (errors[k] * pixelsPerUnit <= kDetailMaxPixels) choice.level = k + 1;
+
+  Vec3 turn;
+  turn.SetCross(axes[1], axes[2]);
+  // A mirroring transform turns the winding over; a flattening one leaves
+  // every face on edge.
+  const float determinant = axes[0].Dot(turn);
+  const int winding = determinant < 0.0f ? -windings[choice.level] : windings[choice.level];
+  if (winding != 0 && determinant != 0.0f && distance > view.nearReach)
+    choice.hidden = winding > 0 ? CULL_BACK : CULL_FRONT;
+  return choice;
 }

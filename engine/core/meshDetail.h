@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/renderTypes.h"
 #include "core/vec3.h"
 
 // Coarser versions of an indexed triangle mesh, for the draws where it looks
@@ -25,6 +26,12 @@
 // rasterising a surface moved by less than that changes. Without a view
 // (SetDetailEye and SetDetailProjection since the last SetDetailViewport)
 // every draw is at full detail.
+//
+// Choose also tells which faces of a closed mesh are turned away from the
+// eye: with the eye outside the mesh and the near plane clear of it, each
+// lies behind one of the mesh's own faces on every line of sight, so it can
+// never be seen where the depth test decides. A back end may cull them; a
+// software rasteriser then has half the triangles to set up.
 constexpr int kDetailLevels = 5;
 extern const float kDetailShares[kDetailLevels];
 constexpr float kDetailMaxPixels = 0.5f;
@@ -42,8 +49,17 @@ struct DetailLevel {
 void SetDetailViewport(int width, int height);  // forgets the eye and projection
 void SetDetailEye(const Vec3& eye);
 // The projection's scale of x and y at unit depth (its matrix's first two
-// diagonal elements).
-void SetDetailProjection(float xScale, float yScale);
+// diagonal elements) and its near plane's distance.
+void SetDetailProjection(float xScale, float yScale, float zNear);
+
+// What a draw of a mesh may leave out.
+struct DetailChoice {
+  int level = 0;  // 0 for the mesh's own indices
+  // The winding, in cull-mode terms, of the faces turned away from the eye
+  // (see above); CULL_NONE for a mesh that is not closed or a view from too
+  // near.
+  CullMode hidden = CULL_NONE;
+};
 
 class MeshDetail {
  public:
@@ -62,10 +78,10 @@ class MeshDetail {
   void SetIndices(const int* indices);
 
   // The level to draw with `world` (translation in elements 12 to 14, the
-  // three axes in 0-2, 4-6 and 8-10): 0 for the mesh's own indices. The
+  // three axes in 0-2, 4-6 and 8-10), and the faces it may leave out. The
   // levels are made at a draw where they may serve, from the second draw
   // since the data last changed.
-  int Choose(const float world[16]);
+  DetailChoice Choose(const float world[16]);
   int Levels() const { return static_cast<int>(errors.size()); }
   // Every level's index list over the same vertices, one after another;
   // level `level` (1 to Levels()) is LevelCount(level) indices from
@@ -91,6 +107,10 @@ class MeshDetail {
   std::vector<uint32_t> indices;
   Vec3 centre;
   float radius = 0.0f;
+  // By level, the mesh's own first: +1 for a closed surface whose faces
+  // turn counter-clockwise to the eye outside it (front faces in OpenGL),
+  // -1 for the other winding, 0 for a surface that is not closed.
+  std::vector<int> windings;
   std::vector<uint32_t> levelIndices;
   std::vector<size_t> levelStarts;  // and where the last level ends
   std::vector<float> errors;        // by level, in the mesh's units
@@ -105,3 +125,9 @@ class MeshDetail {
 std::vector<DetailLevel> SimplifyTriangles(const float* xyz, int32_t vertexCount,
                                            const std::vector<uint32_t>& indices,
                                            const std::vector<float>& shares);
+
+// Whether the triangles (index triples below vertexCount) close around a
+// volume, as MeshDetail's windings give it. Vertices at one position (to a
+// millionth of the mesh's size) count as one: seams split a surface's
+// vertices, not the surface.
+int ClosedWinding(const float* xyz, int32_t vertexCount, const std::vector<uint32_t>& indices);

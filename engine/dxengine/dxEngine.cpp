@@ -166,6 +166,11 @@ void DXEngine::WinInit(int width, int height, int /*bits*/, bool fullScreen, Win
   }
 
   SetDetailViewport(width, height);
+  // A new device writes depth and blends and stencils nothing.
+  culling.Reset();
+  culling.SetDepthWrite(true);
+  culling.SetBlend(false);
+  culling.SetStencilTest(false);
   device->GetRenderTarget(&renderTarget);
   device->GetDepthStencilSurface(&depthStencil);
   device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
@@ -220,7 +225,8 @@ void DXEngine::SetPerspective(float fov, float /*aspect*/, float zNear, float zF
   projection._43 = -q;
   projection._34 = 1.0f;
   device->SetTransform(D3DTS_PROJECTION, &projection);
-  SetDetailProjection(projection._11, projection._22);
+  // Depth 0, where this projection clips, lies at distance 1.
+  SetDetailProjection(projection._11, projection._22, -projection._43 / projection._33);
 }
 
 void DXEngine::BeginScene() {
@@ -250,11 +256,15 @@ void DXEngine::SetLighting(bool on) {
 }
 
 void DXEngine::SetDepthTest(bool on) {
-  if (device) device->SetRenderState(D3DRS_ZENABLE, on);
+  if (!device) return;
+  culling.SetDepthTest(on);
+  device->SetRenderState(D3DRS_ZENABLE, on);
 }
 
 void DXEngine::SetDepthWrite(bool on) {
-  if (device) device->SetRenderState(D3DRS_ZWRITEENABLE, on);
+  if (!device) return;
+  culling.SetDepthWrite(on);
+  device->SetRenderState(D3DRS_ZWRITEENABLE, on);
 }
 
 void DXEngine::SetClipping(bool on) {
@@ -262,19 +272,28 @@ void DXEngine::SetClipping(bool on) {
 }
 
 void DXEngine::SetAlphaBlend(bool on) {
-  if (device) device->SetRenderState(D3DRS_ALPHABLENDENABLE, on);
+  if (!device) return;
+  culling.SetBlend(on);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, on);
 }
 
-void DXEngine::SetCullMode(CullMode mode) {
-  if (!device) return;
+void DXEngine::PutCullModeInForce(CullMode mode) {
   D3DCULL cull = D3DCULL_NONE;
   if (mode == CULL_FRONT) cull = D3DCULL_CW;
   if (mode == CULL_BACK) cull = D3DCULL_CCW;
   device->SetRenderState(D3DRS_CULLMODE, cull);
 }
 
+void DXEngine::SetCullMode(CullMode mode) {
+  if (!device) return;
+  culling.SetCullMode(mode);
+  PutCullModeInForce(mode);
+}
+
 void DXEngine::SetStencilTest(bool on) {
-  if (device) device->SetRenderState(D3DRS_STENCILENABLE, on);
+  if (!device) return;
+  culling.SetStencilTest(on);
+  device->SetRenderState(D3DRS_STENCILENABLE, on);
 }
 
 D3DSTENCILOP DXEngine::MapStencilOp(StencilOp op) {

@@ -4,6 +4,7 @@
 #include <d3d8.h>
 
 #include "core/engine.h"
+#include "core/faceCulling.h"
 
 // The name of a Direct3D result code ("D3DERR_INVALIDCALL"), or
 // "Unkown DirectX Error." for codes outside the engine's table.
@@ -46,6 +47,10 @@ class DXEngine : public Engine {
   // step's blend function); null until WinInit succeeds.
   IDirect3DDevice8* Device() const { return device; }
   const D3DMATRIX& View() const { return view; }
+  // The device's cull state, which meshes draw with, and the render state
+  // for `mode`.
+  FaceCulling& Culling() { return culling; }
+  void PutCullModeInForce(CullMode mode);
   const D3DMATRIX& Projection() const { return projection; }
 
   // The library WinInit loads Direct3DCreate8 from.
@@ -65,6 +70,7 @@ class DXEngine : public Engine {
   bool registeredClass;
   D3DMATRIX view;
   D3DMATRIX projection;
+  FaceCulling culling;
 
   static DXEngine* current;
 };

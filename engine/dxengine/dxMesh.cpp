@@ -396,9 +396,17 @@ void DXMesh::Draw() {
   }
   // Too few vertices for one primitive: nothing to draw.
   if (count <= 0) return;
+  const DetailChoice choice =
+      primitiveType == D3DPT_TRIANGLELIST && indexBuffer ? detail.Choose(&world.m[0][0])
+                                                         : DetailChoice();
+  if (engine && engine == DXEngine::Current() && engine->Device() == device) {
+    // A vertex shader places the vertices its own way.
+    const CullMode cull = engine->Culling().ForDraw(shader ? CULL_NONE : choice.hidden);
+    if (engine->Culling().Switch(cull)) engine->PutCullModeInForce(cull);
+  }
   HRESULT hr;
   if (primitiveType == D3DPT_TRIANGLELIST && indexBuffer) {
-    int level = detail.Choose(&world.m[0][0]);
+    int level = choice.level;
     if (level && !UploadLevels()) level = 0;
     IDirect3DIndexBuffer8* const indices = level ? levelBuffer : indexBuffer;
     if (FAILED(device->SetIndices(indices, firstVertex)))

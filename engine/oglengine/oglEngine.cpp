@@ -11,6 +11,7 @@
 #include "core/meshDetail.h"
 
 OpenGLEntryPoints glEntryPoints = {};
+FaceCulling glCulling;
 
 namespace {
 
@@ -144,6 +145,13 @@ void OpenGLEngine::WinInit(int width, int height, int bits, bool fullScreen, Win
   glClearDepth(1.0);
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
+  // A new context culls, blends and stencils nothing, and writes depth.
+  glCulling.Reset();
+  glCulling.SetDepthTest(true);
+  glCulling.SetDepthWrite(true);
+  glCulling.SetBlend(false);
+  glCulling.SetStencilTest(false);
+  glCulling.SetCullMode(CULL_NONE);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
   glViewport(0, 0, width, height);
   SetDetailViewport(width, height);
@@ -208,7 +216,7 @@ void OpenGLEngine::SetPerspective(float fov, float aspect, float zNear, float zF
   glLoadIdentity();
   gluPerspective(fov * 57.29577951308232, aspect, zNear, zFar);
   const float f = 1.0f / std::tan(0.5f * fov);
-  SetDetailProjection(f / aspect, f);
+  SetDetailProjection(f / aspect, f, zNear);
 }
 
 void OpenGLEngine::BeginScene() {}
@@ -235,15 +243,21 @@ void Toggle(GLenum capability, bool on) {
 
 void OpenGLEngine::SetLighting(bool on) { Toggle(GL_LIGHTING, on); }
 
-void OpenGLEngine::SetDepthTest(bool on) { Toggle(GL_DEPTH_TEST, on); }
+void OpenGLEngine::SetDepthTest(bool on) {
+  glCulling.SetDepthTest(on);
+  Toggle(GL_DEPTH_TEST, on);
+}
 
 void OpenGLEngine::SetDepthWrite(bool) {}
 
 void OpenGLEngine::SetClipping(bool) {}
 
-void OpenGLEngine::SetAlphaBlend(bool on) { Toggle(GL_BLEND, on); }
+void OpenGLEngine::SetAlphaBlend(bool on) {
+  glCulling.SetBlend(on);
+  Toggle(GL_BLEND, on);
+}
 
-void OpenGLEngine::SetCullMode(CullMode mode) {
+void PutCullModeInForce(CullMode mode) {
   if (mode == CULL_NONE) {
     glDisable(GL_CULL_FACE);
     return;
@@ -252,7 +266,15 @@ void OpenGLEngine::SetCullMode(CullMode mode) {
   glCullFace(mode == CULL_FRONT ? GL_FRONT : GL_BACK);
 }
 
-void OpenGLEngine::SetStencilTest(bool on) { Toggle(GL_STENCIL_TEST, on); }
+void OpenGLEngine::SetCullMode(CullMode mode) {
+  glCulling.SetCullMode(mode);
+  PutCullModeInForce(mode);
+}
+
+void OpenGLEngine::SetStencilTest(bool on) {
+  glCulling.SetStencilTest(on);
+  Toggle(GL_STENCIL_TEST, on);
+}
 
 GLenum OpenGLEngine::MapStencilOp(StencilOp op) {
   unsigned value = GL_KEEP;

@@ -6,6 +6,7 @@
 #include <GL/glext.h>
 
 #include "core/engine.h"
+#include "core/faceCulling.h"
 
 // Extension entry points, fetched by OpenGLEngine::WinInit for the whole
 // process; each stays null until its extension has been found.
@@ -23,6 +24,12 @@ struct OpenGLEntryPoints {
   PFNGLPROGRAMLOCALPARAMETER4FARBPROC programLocalParameter4f;
 };
 extern OpenGLEntryPoints glEntryPoints;
+
+// The cull state of the context made current by the last WinInit, which its
+// meshes draw with.
+extern FaceCulling glCulling;
+// glEnable/glDisable(GL_CULL_FACE) and glCullFace for `mode`.
+void PutCullModeInForce(CullMode mode);
 
 // The OpenGL 1.1 back end: owns the device and rendering contexts of one
 // window and maps the engine's render states onto OpenGL.

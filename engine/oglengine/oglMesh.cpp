@@ -230,7 +230,10 @@ void OpenGLMesh::Render() {
   for (int stage = 0; stage < kTextureStages; ++stage)
     if (textures[stage]) textures[stage]->Apply(stage, TOP_MODULATE, ADDRESS_WRAP);
 
-  const int level = indicesSet ? detail.Choose(world) : 0;
+  const DetailChoice choice = indicesSet ? detail.Choose(world) : DetailChoice();
+  const int level = choice.level;
+  const CullMode cull = glCulling.ForDraw(choice.hidden);
+  if (glCulling.Switch(cull)) PutCullModeInForce(cull);
   const HGLRC context = wglGetCurrentContext();
   GLuint& drawList = drawLists[level];
   if (drawList && context == listContext) {

@@ -29,9 +29,6 @@ void Toggle(GLenum capability, bool on) {
 
 WebGLEngine::WebGLEngine()
     : context(0),
-      depthTest(true),
-      blending(false),
-      stencilTest(false),
       stencilFunc(GL_ALWAYS),
       stencilRef(0),
       stencilMask(0xFFFFFFFF) {
@@ -89,9 +86,14 @@ void WebGLEngine::WinInit(int width, int height, int, bool, WindowHandle canvas)
   glClearDepthf(1.0f);
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
-  depthTest = true;
-  blending = stencilTest = false;
-  pipeline.SetDepthDecides(true);
+  // A new context culls, blends and stencils nothing, and writes depth.
+  FaceCulling& culling = pipeline.Culling();
+  culling.Reset();
+  culling.SetDepthTest(true);
+  culling.SetDepthWrite(true);
+  culling.SetBlend(false);
+  culling.SetStencilTest(false);
+  culling.SetCullMode(CULL_NONE);
   glViewport(0, 0, width, height);
   SetDetailViewport(width, height);
   float projection[16];
@@ -153,7 +155,7 @@ void WebGLEngine::SetPerspective(float fov, float aspect, float zNear, float zFa
   float projection[16];
   Perspective(fov * 57.29577951308232, aspect, zNear, zFar, projection);
   pipeline.SetProjection(projection);
-  SetDetailProjection(projection[0], projection[5]);
+  SetDetailProjection(projection[0], projection[5], zNear);
 }
 
 void WebGLEngine::BeginScene() {}
@@ -180,14 +182,9 @@ void WebGLEngine::ClearStencil() {
 
 void WebGLEngine::SetLighting(bool on) { pipeline.SetLighting(on); }
 
-void WebGLEngine::DepthStateChanged() {
-  pipeline.Flush();
-  pipeline.SetDepthDecides(depthTest && !blending && !stencilTest);
-}
-
 void WebGLEngine::SetDepthTest(bool on) {
-  depthTest = on;
-  DepthStateChanged();
+  pipeline.Flush();
+  pipeline.Culling().SetDepthTest(on);
   Toggle(GL_DEPTH_TEST, on);
 }
 
@@ -196,8 +193,8 @@ void WebGLEngine::SetDepthWrite(bool) {}
 void WebGLEngine::SetClipping(bool) {}
 
 void WebGLEngine::SetAlphaBlend(bool on) {
-  blending = on;
-  DepthStateChanged();
+  pipeline.Flush();
+  pipeline.Culling().SetBlend(on);
   Toggle(GL_BLEND, on);
 }
 
@@ -206,19 +203,11 @@ void WebGLEngine::SetAdditiveBlend() {
   glBlendFunc(GL_ONE, GL_ONE);
 }
 
-void WebGLEngine::SetCullMode(CullMode mode) {
-  pipeline.Flush();
-  if (mode == CULL_NONE) {
-    glDisable(GL_CULL_FACE);
-    return;
-  }
-  glEnable(GL_CULL_FACE);
-  glCullFace(mode == CULL_FRONT ? GL_FRONT : GL_BACK);
-}
+void WebGLEngine::SetCullMode(CullMode mode) { pipeline.SetCullMode(mode); }
 
 void WebGLEngine::SetStencilTest(bool on) {
-  stencilTest = on;
-  DepthStateChanged();
+  pipeline.Flush();
+  pipeline.Culling().SetStencilTest(on);
   Toggle(GL_STENCIL_TEST, on);
 }
 

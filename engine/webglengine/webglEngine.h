@@ -48,15 +48,9 @@ class WebGLEngine : public Engine {
 
  private:
   GLenum MapStencilOp(StencilOp op);
-  // Flushes, then tells the pipeline whether draws may be gathered out of
-  // order under the new state.
-  void DepthStateChanged();
 
   EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context;
   WebGLPipeline pipeline;
-  bool depthTest;
-  bool blending;
-  bool stencilTest;
   // glStencilFunc takes all three at once.
   GLenum stencilFunc;
   GLint stencilRef;

@@ -221,7 +221,9 @@ void WebGLMesh::Render() {
   for (int stage = 0; stage < WebGLPipeline::kStages; ++stage)
     if (textures[stage]) textures[stage]->Apply(stage, TOP_MODULATE, ADDRESS_WRAP);
   const bool drawable = indexCount != 0 ? !records.empty() && indicesSet : !positions.empty();
-  if (drawable) pipeline->Queue(this, indexCount != 0 ? detail.Choose(world) : 0, world);
+  if (!drawable) return;
+  const DetailChoice choice = indexCount != 0 ? detail.Choose(world) : DetailChoice();
+  pipeline->Queue(this, choice.level, choice.hidden, world);
 }
 
 void WebGLMesh::DrawInstances(GLsizei count, int level) {

@@ -156,8 +156,9 @@ void WebGLPipeline::BindForUpdate(GLuint texture) {
   unitTexture[0] = texture;
 }
 
-WebGLPipeline::DrawState WebGLPipeline::Resolve() const {
+WebGLPipeline::DrawState WebGLPipeline::Resolve(CullMode hidden) const {
   DrawState state;
+  state.cull = culling.ForDraw(hidden);
   for (int stage = 0; stage < kStages; ++stage) {
     // A unit without a complete texture passes the colour on.
     const GLuint texture = stageTexture[stage];
@@ -180,7 +181,25 @@ WebGLPipeline::DrawState WebGLPipeline::Resolve() const {
   return state;
 }
 
+namespace {
+void PutCullModeInForce(CullMode mode) {
+  if (mode == CULL_NONE) {
+    glDisable(GL_CULL_FACE);
+    return;
+  }
+  glEnable(GL_CULL_FACE);
+  glCullFace(mode == CULL_FRONT ? GL_FRONT : GL_BACK);
+}
+}  // namespace
+
+void WebGLPipeline::SetCullMode(CullMode mode) {
+  Flush();
+  culling.SetCullMode(mode);
+  PutCullModeInForce(mode);
+}
+
 void WebGLPipeline::Send(const DrawState& state) {
+  if (culling.Switch(state.cull)) PutCullModeInForce(state.cull);
   // The program stays in use from Init on: nothing else is drawn with.
   if (sentLighting != state.lighting) {
     sentLighting = state.lighting;
@@ -205,11 +224,12 @@ WebGLPipeline::Batch& WebGLPipeline::BatchFor(WebGLMesh* mesh, int level,
   // The tint is the instance's, not the batch's.
   const auto fits = [&](const Batch& batch) {
     return batch.mesh == mesh && batch.level == level && batch.state.lighting == state.lighting &&
+           batch.state.cull == state.cull &&
            std::equal(state.unitTexture, state.unitTexture + kStages, batch.state.unitTexture) &&
            std::equal(state.stageOp, state.stageOp + kStages, batch.state.stageOp);
   };
   const bool stream = mesh->IsStream();
-  if (depthDecides && !stream) {
+  if (culling.DepthDecides() && !stream) {
     for (size_t i = pending; i-- > firstJoinable;)
       if (fits(batches[i])) return batches[i];
   } else if (pending > firstJoinable && fits(batches[pending - 1])) {
@@ -225,8 +245,8 @@ WebGLPipeline::Batch& WebGLPipeline::BatchFor(WebGLMesh* mesh, int level,
   return batch;
 }
 
-void WebGLPipeline::Queue(WebGLMesh* mesh, int level, const float world[16]) {
-  const DrawState state = Resolve();
+void WebGLPipeline::Queue(WebGLMesh* mesh, int level, CullMode hidden, const float world[16]) {
+  const DrawState state = Resolve(hidden);
   std::vector<float>& instances = BatchFor(mesh, level, state).instances;
   // The whole transform per instance, formed as the OpenGL back end's
   // matrix stack forms it, then the tint.

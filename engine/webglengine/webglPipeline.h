@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/faceCulling.h"
 #include "core/renderTypes.h"
 
 class WebGLMesh;
@@ -65,9 +66,11 @@ class WebGLPipeline {
   void SetProjection(const float matrix[16]);
   void SetView(const float matrix[16]);
   void SetLighting(bool on) { lighting = on; }
-  // Whether the depth test alone decides what is seen (see above). Flush
-  // before it changes.
-  void SetDepthDecides(bool on) { depthDecides = on; }
+  // The context's depth, blend and stencil states as the engine sets them,
+  // and the cull mode in force; Flush before one of them changes.
+  FaceCulling& Culling() { return culling; }
+  // The caller's cull mode.
+  void SetCullMode(CullMode mode);
 
   // Stage state as glEnable/glDisable(GL_TEXTURE_2D), glBindTexture and
   // glTexEnv set it on a texture unit. A texture takes part once it has an
@@ -85,8 +88,9 @@ class WebGLPipeline {
   void BindForUpdate(GLuint texture);
 
   // Draws `mesh` at detail `level` and `world` (column-major) in the
-  // current state, gathered with the draws before it where it can be.
-  void Queue(WebGLMesh* mesh, int level, const float world[16]);
+  // current state, culling `hidden` where the state lets it, gathered with
+  // the draws before it where it can be.
+  void Queue(WebGLMesh* mesh, int level, CullMode hidden, const float world[16]);
   // Issues the gathered draws in the order of their first draw.
   void Flush();
   // Flushes if `mesh` has draws waiting, before it changes.
@@ -103,6 +107,7 @@ class WebGLPipeline {
     GLuint unitTexture[kStages];
     int stageOp[kStages];
     int lighting;
+    CullMode cull;
     // Added by stage 1 with kTintAdd; not part of the state a draw sends.
     float tint[3];
   };
@@ -114,7 +119,7 @@ class WebGLPipeline {
     DrawState state;
     std::vector<float> instances;
   };
-  DrawState Resolve() const;
+  DrawState Resolve(CullMode hidden) const;
   void Send(const DrawState& state);
   Batch& BatchFor(WebGLMesh* mesh, int level, const DrawState& state);
 
@@ -137,7 +142,7 @@ class WebGLPipeline {
   GLuint unitTexture[kStages] = {};
   int sentLighting = -1;
   int sentStageOp[kStages] = {-1, -1};
-  bool depthDecides = true;
+  FaceCulling culling;
   // The gathered draws are the first `pending`; the rest keep their storage
   // for the next frame.
   std::vector<Batch> batches;

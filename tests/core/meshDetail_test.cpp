@@ -109,7 +109,7 @@ TEST(MeshDetail, AFlatSheetKeepsItsOutlineAndItsSeamVertices) {
 // A unit ball placed at distance `z` in front of an eye at the origin.
 int LevelAt(MeshDetail& detail, float z, float scale = 1.0f) {
   const float world[16] = {scale, 0, 0, 0, 0, scale, 0, 0, 0, 0, scale, 0, 0, 0, z, 1};
-  return detail.Choose(world);
+  return detail.Choose(world).level;
 }
 
 TEST(MeshDetail, ChoosesByTheSizeOnScreenOnlyWithAViewAndUnchangedData) {
@@ -122,7 +122,7 @@ TEST(MeshDetail, ChoosesByTheSizeOnScreenOnlyWithAViewAndUnchangedData) {
   SetDetailViewport(1024, 768);
   EXPECT_EQ(LevelAt(detail, 1000.0f), 0);  // no eye or projection yet
   SetDetailEye(Vec3(0, 0, 0));
-  SetDetailProjection(2.4142136f, 2.4142136f);  // 45 degrees, square
+  SetDetailProjection(2.4142136f, 2.4142136f, 0.01f);  // 45 degrees, square
   // An animation sets its vertices before every draw: no levels are made.
   for (int frame = 0; frame < 3; ++frame) {
     detail.SetPositions(ball.xyz.data());
@@ -151,6 +151,80 @@ TEST(MeshDetail, ChoosesByTheSizeOnScreenOnlyWithAViewAndUnchangedData) {
   EXPECT_EQ(LevelAt(detail, 10000.0f), 0);
 }
 
+// A unit cube of six separate faces (its corners three vertices each), each
+// face counter-clockwise seen from outside; `flip` turns face `flip` over,
+// `drop` leaves face `drop` out.
+std::vector<uint32_t> CubeFaces(std::vector<float>* xyz, int flip = -1, int drop = -1) {
+  const int corners[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                             {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+  std::vector<uint32_t> indices;
+  for (int f = 0; f < 6; ++f) {
+    const uint32_t base = static_cast<uint32_t>(xyz->size() / 3);
+    for (int c : corners[f])
+      xyz->insert(xyz->end(), {c & 1 ? 1.0f : -1.0f, c & 2 ? 1.0f : -1.0f, c & 4 ? 1.0f : -1.0f});
+    if (f == drop) continue;
+    std::vector<uint32_t> face = {base, base + 1, base + 2, base, base + 2, base + 3};
+    if (f == flip) std::swap(face[1], face[2]), std::swap(face[4], face[5]);
+    indices.insert(indices.end(), face.begin(), face.end());
+  }
+  return indices;
+}
+
+TEST(MeshDetail, AClosedSurfaceIsToldFromAnOpenOrMisturnedOne) {
+  std::vector<float> xyz;
+  std::vector<uint32_t> cube = CubeFaces(&xyz);
+  const int32_t vertices = static_cast<int32_t>(xyz.size() / 3);
+  EXPECT_EQ(ClosedWinding(xyz.data(), vertices, cube), 1);  // across the split corners
+  for (size_t i = 0; i < cube.size(); i += 3) std::swap(cube[i + 1], cube[i + 2]);
+  EXPECT_EQ(ClosedWinding(xyz.data(), vertices, cube), -1);
+  xyz.clear();
+  EXPECT_EQ(ClosedWinding(xyz.data(), vertices, CubeFaces(&xyz, 2)), 0);
+  xyz.clear();
+  EXPECT_EQ(ClosedWinding(xyz.data(), vertices, CubeFaces(&xyz, -1, 4)), 0);
+  EXPECT_EQ(ClosedWinding(xyz.data(), vertices, {}), 0);
+}
+
+// The faces a unit ball at distance `z` in front of the eye may leave out,
+// with its x axis mirrored when `mirror`.
+CullMode HiddenAt(MeshDetail& detail, float z, bool mirror = false) {
+  const float world[16] = {mirror ? -1.0f : 1.0f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, z, 1};
+  return detail.Choose(world).hidden;
+}
+
+TEST(MeshDetail, OnlyAClosedMeshSeenFromOutsideAndClearOfTheNearPlaneHidesFaces) {
+  const Ball ball;
+  // Which way the ball's faces turn, from the first face's normal.
+  Vec3 normal;
+  normal.SetCross(At(ball.xyz, ball.indices[1]) - At(ball.xyz, ball.indices[0]),
+                  At(ball.xyz, ball.indices[2]) - At(ball.xyz, ball.indices[0]));
+  const bool outward = normal.Dot(At(ball.xyz, ball.indices[0])) > 0.0f;
+  const CullMode away = outward ? CULL_BACK : CULL_FRONT;
+  const CullMode mirrored = outward ? CULL_FRONT : CULL_BACK;
+
+  MeshDetail detail;
+  detail.Init(true, ball.Vertices(), static_cast<int32_t>(ball.indices.size()));
+  detail.SetPositions(ball.xyz.data());
+  detail.SetIndices(ball.indices.data());
+  SetDetailViewport(1024, 768);
+  EXPECT_EQ(HiddenAt(detail, 10.0f), CULL_NONE);  // no view
+  SetDetailEye(Vec3(0, 0, 0));
+  SetDetailProjection(2.4142136f, 2.4142136f, 0.25f);  // the near plane's corners 0.29 away
+  EXPECT_EQ(HiddenAt(detail, 10.0f), CULL_NONE);  // data that may change at every draw
+  EXPECT_EQ(HiddenAt(detail, 10.0f), away);
+  EXPECT_EQ(HiddenAt(detail, 10.0f, true), mirrored);
+  EXPECT_EQ(HiddenAt(detail, 1.4f), away);
+  EXPECT_EQ(HiddenAt(detail, 1.25f), CULL_NONE);  // the near plane could cut it
+  EXPECT_EQ(HiddenAt(detail, 0.5f), CULL_NONE);  // the eye inside its bounds
+
+  // The same ball with one face missing shows its inside through the hole.
+  std::vector<uint32_t> open(ball.indices.begin() + 3, ball.indices.end());
+  detail.Init(true, ball.Vertices(), static_cast<int32_t>(open.size()));
+  detail.SetPositions(ball.xyz.data());
+  detail.SetIndices(open.data());
+  for (int draw = 0; draw < 2; ++draw) EXPECT_EQ(HiddenAt(detail, 10.0f), CULL_NONE);
+  SetDetailViewport(0, 0);
+}
+
 TEST(MeshDetail, MeshesOutsideTheSizesAreAlwaysWhole) {
   const Ball small(4, 3);  // 16 triangles
   MeshDetail detail;
@@ -159,7 +233,7 @@ TEST(MeshDetail, MeshesOutsideTheSizesAreAlwaysWhole) {
   detail.SetIndices(small.indices.data());
   SetDetailViewport(1024, 768);
   SetDetailEye(Vec3(0, 0, 0));
-  SetDetailProjection(2.4142136f, 2.4142136f);  // 45 degrees, square
+  SetDetailProjection(2.4142136f, 2.4142136f, 0.01f);  // 45 degrees, square
   for (int draw = 0; draw < 3; ++draw) EXPECT_EQ(LevelAt(detail, 1000.0f), 0);
   EXPECT_EQ(detail.Levels(), 0);
   SetDetailViewport(0, 0);

@@ -443,4 +443,43 @@ TEST_F(DXMeshTest, DrawnSmallItsCoarserLevelLooksTheSame) {
   EXPECT_LE(differing, 6);
 }
 
+TEST_F(DXMeshTest, AClosedMeshLooksTheSameWithTheFacesTurnedAwayLeftOut) {
+  const Spindle spindle;
+  DXMesh mesh;
+  spindle.Fill(mesh);
+  engine->SetPerspective(1.2f, 1.0f, 0.1f, 100.0f);
+  engine->LookAt(Vec3(0, 0, -1), Vec3(0, 0, 0), Vec3(0, 1, 0));
+  mesh.SetTransform(0, 0, 2.5f, 0.3f, 0.4f, 0.2f);
+  engine->SetCullMode(CULL_NONE);
+  engine->SetDepthTest(true);
+  engine->SetDepthWrite(true);
+  engine->SetAlphaBlend(false);
+  engine->SetStencilFunc(CMP_ALWAYS);
+  engine->SetStencilOp(STENCIL_KEEP, STENCIL_KEEP, STENCIL_KEEP);
+  // A stencil test that passes everywhere changes no pixel but lets no face
+  // be left out. Returns the picture and the cull mode drawn with.
+  const auto draw = [&](bool stencil) {
+    engine->ClearTarget(Colour(0, 0, 0, 0));
+    engine->ClearDepth();
+    engine->SetStencilTest(stencil);
+    mesh.Render();
+    DWORD cull = 0;
+    Device()->GetRenderState(D3DRS_CULLMODE, &cull);
+    return std::make_pair(ReadPixels(), cull);
+  };
+  draw(true);  // after the first draw since the data was set, both draw one level
+  const auto whole = draw(true), culled = draw(false);
+  engine->SetStencilTest(false);
+  SetDetailViewport(kSize, kSize);  // the next tests draw without a view
+  EXPECT_EQ(whole.second, static_cast<DWORD>(D3DCULL_NONE));
+  EXPECT_NE(culled.second, static_cast<DWORD>(D3DCULL_NONE));
+  int covered = 0, differing = 0;
+  for (size_t i = 0; i < whole.first.size(); ++i) {
+    covered += whole.first[i] != kBlack;
+    differing += whole.first[i] != culled.first[i];
+  }
+  EXPECT_GT(covered, 120);
+  EXPECT_EQ(differing, 0);
+}
+
 }  // namespace

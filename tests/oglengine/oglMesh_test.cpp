@@ -197,4 +197,35 @@ TEST(OpenGLMesh, DrawnSmallItsCoarserLevelLooksTheSame) {
   EXPECT_LE(differing, 6);
 }
 
+TEST(OpenGLMesh, AClosedMeshLooksTheSameWithTheFacesTurnedAwayLeftOut) {
+  const Spindle spindle;
+  OpenGLMesh mesh;
+  spindle.Fill(mesh);
+  mesh.SetTransform(0, 0, -1.5f, 0.3f, 0.4f, 0.2f);
+  // A stencil test that passes everywhere changes no pixel but lets no face
+  // be left out. Returns the picture and whether faces were culled.
+  const auto draw = [&](bool stencil) {
+    OpenGLEngine& engine = GlTestContext::Fresh();
+    engine.SetDepthTest(true);
+    engine.SetStencilTest(stencil);
+    engine.SetStencilFunc(CMP_ALWAYS);
+    engine.SetStencilOp(STENCIL_KEEP, STENCIL_KEEP, STENCIL_KEEP);
+    mesh.Render();
+    const bool culled = glIsEnabled(GL_CULL_FACE);
+    engine.SetStencilTest(false);
+    return std::make_pair(ReadAll(), culled);
+  };
+  draw(true);  // after the first draw since the data was set, both draw one level
+  const auto whole = draw(true), culled = draw(false);
+  EXPECT_FALSE(whole.second);
+  EXPECT_TRUE(culled.second);
+  int covered = 0, differing = 0;
+  for (size_t i = 0; i < whole.first.size(); ++i) {
+    covered += !(whole.first[i] == Rgb{0, 0, 0});
+    differing += !(whole.first[i] == culled.first[i]);
+  }
+  EXPECT_GT(covered, 120);
+  EXPECT_EQ(differing, 0);
+}
+
 }  // namespace

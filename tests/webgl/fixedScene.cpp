@@ -98,6 +98,13 @@ void DrawScene(Engine& engine, const SceneObjects& scene, const std::string& var
   scene.fish->Render();
   engine.SetStencilTest(false);
 
+  // A closed ball where the depth test alone decides: its far side can be
+  // left out.
+  scene.foodSkin->Apply(0, TOP_SELECTTEXTURE, ADDRESS_WRAP);
+  scene.food->SetTransform(-0.9f, -0.9f, 0.6f, 0.0f, 0.0f, 0.0f);
+  scene.food->SetScale(0.003f, 0.003f, 0.003f);
+  scene.food->Render();
+
   // The ball with its near side culled: the inside of its far side shows.
   engine.SetCullMode(CULL_FRONT);
   scene.foodSkin->Apply(0, TOP_SELECTTEXTURE, ADDRESS_WRAP);

@@ -12,8 +12,9 @@ class Texture;
 // vertices without indices that marks the stencil buffer (its last colour
 // stays current and tints what follows, as immediate mode leaves it); a
 // fish with the pink overlay added on stage 1; the same fish without it,
-// drawn only where the fan left no mark; and a food ball in its texture's
-// colour alone with its front faces culled. No simulation; the camera is
+// drawn only where the fan left no mark; and two food balls in their
+// texture's colour alone, one where the depth test decides, one with its
+// front faces culled. No simulation; the camera is
 // fixed.
 
 const int kSceneSide = 256;
