@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/log.h"
 #include "webglengine/webglMesh.h"
 #include "webglengine/webglShaders.h"
 
@@ -40,19 +41,16 @@ GLuint Compile(GLenum kind, const char* source, std::string* error) {
 
 }  // namespace
 
-bool WebGLPipeline::Init(std::string* error) {
-  Release();
-  const GLuint vertex = Compile(GL_VERTEX_SHADER, kWebGLVertexShader, error);
-  const GLuint fragment = vertex ? Compile(GL_FRAGMENT_SHADER, kWebGLFragmentShader, error) : 0;
-  if (!fragment) {
-    if (vertex) glDeleteShader(vertex);
-    return false;
-  }
-  program = glCreateProgram();
+GLuint WebGLPipeline::Link(int lighting, int op0, int op1, std::string* error) {
+  GLuint& vertex = vertexShaders[lighting];
+  if (!vertex) vertex = Compile(GL_VERTEX_SHADER, WebGLVertexShader(lighting != 0).c_str(), error);
+  const GLuint fragment =
+      vertex ? Compile(GL_FRAGMENT_SHADER, WebGLFragmentShader(op0, op1).c_str(), error) : 0;
+  if (!fragment) return 0;
+  GLuint program = glCreateProgram();
   glAttachShader(program, vertex);
   glAttachShader(program, fragment);
   glLinkProgram(program);
-  glDeleteShader(vertex);
   glDeleteShader(fragment);
   GLint linked = GL_FALSE;
   glGetProgramiv(program, GL_LINK_STATUS, &linked);
@@ -60,16 +58,26 @@ bool WebGLPipeline::Init(std::string* error) {
     char text[1024] = "";
     glGetProgramInfoLog(program, sizeof text, nullptr, text);
     *error = std::string("The drawing shaders did not link: ") + text;
+    glDeleteProgram(program);
+    return 0;
+  }
+  glUseProgram(program);
+  usedProgram = program;
+  glUniform1i(glGetUniformLocation(program, "uStage0"), 0);
+  glUniform1i(glGetUniformLocation(program, "uStage1"), 1);
+  return program;
+}
+
+bool WebGLPipeline::Init(std::string* error) {
+  Release();
+  // The frame step's fish: a failure shows at once, not at a later draw.
+  GLuint& first = programs[0][TOP_MODULATE][kTintAdd];
+  first = Link(0, TOP_MODULATE, kTintAdd, error);
+  if (!first) {
     Release();
     return false;
   }
-  glUseProgram(program);
   glGenBuffers(1, &instanceBuffer);
-  lightingLocation = glGetUniformLocation(program, "uLighting");
-  stageOpLocation[0] = glGetUniformLocation(program, "uStageOp0");
-  stageOpLocation[1] = glGetUniformLocation(program, "uStageOp1");
-  glUniform1i(glGetUniformLocation(program, "uStage0"), 0);
-  glUniform1i(glGetUniformLocation(program, "uStage1"), 1);
 
   const unsigned char texel[4] = {255, 255, 255, 255};
   glGenTextures(1, &white);
@@ -81,7 +89,6 @@ bool WebGLPipeline::Init(std::string* error) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glActiveTexture(GL_TEXTURE0);
   unitTexture[0] = unitTexture[1] = white;
-  sentLighting = sentStageOp[0] = sentStageOp[1] = -1;
 
   // The current colour and texture coordinates of a fresh context.
   glVertexAttrib4f(kColour, 1.0f, 1.0f, 1.0f, 1.0f);
@@ -104,10 +111,19 @@ bool WebGLPipeline::Init(std::string* error) {
 void WebGLPipeline::Release() {
   // Draws still waiting go with the context.
   pending = firstJoinable = 0;
-  if (program) glDeleteProgram(program);
+  for (auto& ops0 : programs)
+    for (auto& ops1 : ops0)
+      for (GLuint& program : ops1) {
+        if (program && program != kFailed) glDeleteProgram(program);
+        program = 0;
+      }
+  for (GLuint& shader : vertexShaders) {
+    if (shader) glDeleteShader(shader);
+    shader = 0;
+  }
+  usedProgram = 0;
   if (white) glDeleteTextures(1, &white);
   if (instanceBuffer) glDeleteBuffers(1, &instanceBuffer);
-  program = 0;
   white = 0;
   instanceBuffer = 0;
   if (current == this) current = nullptr;
@@ -198,12 +214,22 @@ void WebGLPipeline::SetCullMode(CullMode mode) {
   PutCullModeInForce(mode);
 }
 
-void WebGLPipeline::Send(const DrawState& state) {
+bool WebGLPipeline::Send(const DrawState& state) {
   if (culling.Switch(state.cull)) PutCullModeInForce(state.cull);
-  // The program stays in use from Init on: nothing else is drawn with.
-  if (sentLighting != state.lighting) {
-    sentLighting = state.lighting;
-    glUniform1i(lightingLocation, sentLighting);
+  GLuint& program = programs[state.lighting][state.stageOp[0]][state.stageOp[1]];
+  if (!program) {
+    std::string error;
+    program = Link(state.lighting, state.stageOp[0], state.stageOp[1], &error);
+    if (!program) {
+      // Once: the state's draws are left out from then on.
+      program = kFailed;
+      LOG_ERROR("%s", error.c_str());
+    }
+  }
+  if (program == kFailed) return false;
+  if (usedProgram != program) {
+    glUseProgram(program);
+    usedProgram = program;
   }
   for (int stage = 0; stage < kStages; ++stage) {
     if (unitTexture[stage] != state.unitTexture[stage]) {
@@ -212,11 +238,8 @@ void WebGLPipeline::Send(const DrawState& state) {
       glActiveTexture(GL_TEXTURE0);
       unitTexture[stage] = state.unitTexture[stage];
     }
-    if (sentStageOp[stage] != state.stageOp[stage]) {
-      sentStageOp[stage] = state.stageOp[stage];
-      glUniform1i(stageOpLocation[stage], sentStageOp[stage]);
-    }
   }
+  return true;
 }
 
 WebGLPipeline::Batch& WebGLPipeline::BatchFor(WebGLMesh* mesh, int level,
@@ -264,7 +287,7 @@ void WebGLPipeline::Flush() {
   pending = firstJoinable = 0;
   for (size_t i = 0; i < count; ++i) {
     const Batch& batch = batches[i];
-    Send(batch.state);
+    if (!Send(batch.state)) continue;
     glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batch.instances.size() * sizeof(float)),
                  batch.instances.data(), GL_STREAM_DRAW);

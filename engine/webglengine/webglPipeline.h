@@ -14,9 +14,10 @@
 class WebGLMesh;
 
 // The fixed-function state that the OpenGL back end keeps in its context,
-// reproduced over WebGL 2 with one shader program: the projection and view
-// matrices, lighting, and texture stages 0 and 1 (texture, enabled flag and
-// colour operation each). There is one per context, reached through
+// reproduced over WebGL 2 with a shader program for each combination of
+// lighting and stage operations: the projection and view matrices,
+// lighting, and texture stages 0 and 1 (texture, enabled flag and colour
+// operation each). There is one per context, reached through
 // Current(); meshes and textures draw and bind through it.
 //
 // Draws are gathered: draws of one mesh at one level in one state become a
@@ -102,7 +103,7 @@ class WebGLPipeline {
  private:
   static WebGLPipeline* current;
 
-  // What a draw needs sent: the units' textures and the uniforms.
+  // What a draw needs sent: the units' textures and the program.
   struct DrawState {
     GLuint unitTexture[kStages];
     int stageOp[kStages];
@@ -120,12 +121,20 @@ class WebGLPipeline {
     std::vector<float> instances;
   };
   DrawState Resolve(CullMode hidden) const;
-  void Send(const DrawState& state);
+  // Puts the state in force; false when its program does not compile.
+  bool Send(const DrawState& state);
   Batch& BatchFor(WebGLMesh* mesh, int level, const DrawState& state);
+  // The program for lighting (0 or 1) and the two stage operations, in use
+  // on return; 0 with `error` set when it does not compile or link.
+  GLuint Link(int lighting, int op0, int op1, std::string* error);
 
-  GLuint program = 0;
-  GLint lightingLocation = -1;
-  GLint stageOpLocation[kStages] = {-1, -1};
+  static constexpr int kOps = kTintAdd + 1;
+  // A state whose program did not compile.
+  static constexpr GLuint kFailed = ~0u;
+  // By lighting and the two stages' operations, made at a first draw.
+  GLuint programs[2][kOps][kOps] = {};
+  GLuint vertexShaders[2] = {};
+  GLuint usedProgram = 0;
   // Bound where a stage takes no part, so that no sampler reads a unit
   // without a texture.
   GLuint white = 0;
@@ -140,8 +149,6 @@ class WebGLPipeline {
   // What the context holds, so that a draw sends only what changed: each
   // call stands between draws that the browser's GL layer must keep apart.
   GLuint unitTexture[kStages] = {};
-  int sentLighting = -1;
-  int sentStageOp[kStages] = {-1, -1};
   FaceCulling culling;
   // The gathered draws are the first `pending`; the rest keep their storage
   // for the next frame.
