@@ -317,7 +317,8 @@ int ClosedWinding(const float* xyz, int32_t vertexCount, const std::vector<uint3
   // Positions a millionth of the mesh's size apart are one: a pole's
   // vertices made from sines and cosines differ in their last bits.
   float size = 0.0f;
-  for (size_t i = 0; i < 3 * static_cast<size_t>(vertexCount); ++i) size = std::fmax(size, std::fabs(xyz[i]));
+  for (size_t i = 0; i < 3 * static_cast<size_t>(vertexCount); ++i)
+    size = std::fmax(size, std::fabs(xyz[i]));
   const double cell = size > 0.0f ? 1e-6 * size : 1.0;
   std::map<std::array<long long, 3>, uint32_t> ids;
   std::vector<uint32_t> id(static_cast<size_t>(vertexCount));
