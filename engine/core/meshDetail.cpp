@@ -313,7 +313,8 @@ void SetDetailProjection(float xScale, float yScale, float zNear) {
   }
 }
 
-int ClosedWinding(const float* xyz, int32_t vertexCount, const std::vector<uint32_t>& indices) {
+ClosedPart ClosedPrefix(const float* xyz, int32_t vertexCount,
+                        const std::vector<uint32_t>& indices) {
   // Positions a millionth of the mesh's size apart are one: a pole's
   // vertices made from sines and cosines differ in their last bits.
   float size = 0.0f;
@@ -329,14 +330,21 @@ int ClosedWinding(const float* xyz, int32_t vertexCount, const std::vector<uint3
     id[v] = ids.emplace(key, static_cast<uint32_t>(ids.size())).first->second;
   }
   // Closed and consistently wound: every edge is crossed as often one way
-  // as the other.
+  // as the other, so no edge is left out of balance.
   std::map<std::pair<uint32_t, uint32_t>, int> edges;
+  size_t unbalanced = 0;
   double volume = 0.0;
+  ClosedPart closed;
   for (size_t i = 0; i + 2 < indices.size(); i += 3) {
     const uint32_t corner[3] = {id[indices[i]], id[indices[i + 1]], id[indices[i + 2]]};
     for (int k = 0; k < 3; ++k) {
       const uint32_t a = corner[k], b = corner[(k + 1) % 3];
-      if (a != b) edges[{std::min(a, b), std::max(a, b)}] += a < b ? 1 : -1;
+      if (a == b) continue;
+      int& balance = edges[{std::min(a, b), std::max(a, b)}];
+      const bool was = balance != 0;
+      balance += a < b ? 1 : -1;
+      if (was && balance == 0) --unbalanced;
+      if (!was && balance != 0) ++unbalanced;
     }
     Point p[3];
     for (int k = 0; k < 3; ++k) {
@@ -344,12 +352,9 @@ int ClosedWinding(const float* xyz, int32_t vertexCount, const std::vector<uint3
       p[k] = {q[0], q[1], q[2]};
     }
     volume += p[0].Dot(p[1].Cross(p[2]));
+    if (unbalanced == 0 && volume != 0.0) closed = {volume > 0.0 ? 1 : -1, i + 3};
   }
-  if (edges.empty()) return 0;
-  for (const auto& edge : edges)
-    if (edge.second != 0) return 0;
-  if (volume > 0.0) return 1;
-  return volume < 0.0 ? -1 : 0;
+  return closed;
 }
 
 void MeshDetail::Init(bool eligibleMesh, int32_t vertices, int32_t indexCount) {
@@ -381,7 +386,7 @@ void MeshDetail::SetIndices(const int* values) {
 
 void MeshDetail::Drop() {
   bounded = built = false;
-  windings.clear();
+  closures.clear();
   unchangedDraws = 0;
   levelIndices.clear();
   levelStarts.clear();
@@ -414,9 +419,11 @@ void MeshDetail::Build() {
     levelIndices.insert(levelIndices.end(), level.indices.begin(), level.indices.end());
     levelStarts.push_back(levelIndices.size());
     errors.push_back(level.error);
-    // A level that no longer closes (or turns the other way) culls nothing.
-    const int winding = ClosedWinding(positions.data(), vertexCount, level.indices);
-    windings.push_back(winding == windings[0] ? winding : 0);
+    // A level whose run no longer closes or turns the other way culls
+    // nothing.
+    ClosedPart closed = ClosedPrefix(positions.data(), vertexCount, level.indices);
+    if (closed.winding != closures[0].winding) closed = ClosedPart();
+    closures.push_back(closed);
   }
   ++generation;
 }
@@ -443,7 +450,7 @@ DetailChoice MeshDetail::Choose(const float world[16]) {
   // its levels and its closure each time, and one drawn large has no use
   // for the levels.
   if (unchangedDraws < 2 && ++unchangedDraws < 2) return choice;
-  if (windings.empty()) windings.assign(1, ClosedWinding(positions.data(), vertexCount, indices));
+  if (closures.empty()) closures.assign(1, ClosedPrefix(positions.data(), vertexCount, indices));
   if (!built && radius * pixelsPerUnit <= kDetailBuildPixels) Build();
   for (int k = 0; k < Levels(); ++k)
     if (errors[k] * pixelsPerUnit <= kDetailMaxPixels) choice.level = k + 1;
@@ -453,8 +460,12 @@ DetailChoice MeshDetail::Choose(const float world[16]) {
   // A mirroring transform turns the winding over; a flattening one leaves
   // every face on edge.
   const float determinant = axes[0].Dot(turn);
-  const int winding = determinant < 0.0f ? -windings[choice.level] : windings[choice.level];
-  if (winding != 0 && determinant != 0.0f && distance > view.nearReach)
+  const ClosedPart& closed = closures[choice.level];
+  const int winding = determinant < 0.0f ? -closed.winding : closed.winding;
+  if (winding != 0 && determinant != 0.0f && distance > view.nearReach) {
     choice.hidden = winding > 0 ? CULL_BACK : CULL_FRONT;
+    choice.closedIndices = closed.indices;
+    choice.whole = closed.indices == (choice.level ? LevelCount(choice.level) : indices.size());
+  }
   return choice;
 }

@@ -27,11 +27,13 @@
 // (SetDetailEye and SetDetailProjection since the last SetDetailViewport)
 // every draw is at full detail.
 //
-// Choose also tells which faces of a closed mesh are turned away from the
-// eye: with the eye outside the mesh and the near plane clear of it, each
-// lies behind one of the mesh's own faces on every line of sight, so it can
+// Choose also tells which faces of a closed surface are turned away from
+// the eye: with the eye outside it and the near plane clear of it, each lies
+// behind one of the surface's own faces on every line of sight, so it can
 // never be seen where the depth test decides. A back end may cull them; a
-// software rasteriser then has half the triangles to set up.
+// software rasteriser then has half the triangles to set up. The surface is
+// the mesh's first triangles, as far as they close: all of a ball, the body
+// of a fish whose open fins come after it.
 constexpr int kDetailLevels = 5;
 extern const float kDetailShares[kDetailLevels];
 constexpr float kDetailMaxPixels = 0.5f;
@@ -52,13 +54,24 @@ void SetDetailEye(const Vec3& eye);
 // diagonal elements) and its near plane's distance.
 void SetDetailProjection(float xScale, float yScale, float zNear);
 
+// A run of triangles from a mesh's first that closes around a volume (see
+// ClosedPrefix).
+struct ClosedPart {
+  int winding = 0;
+  size_t indices = 0;
+};
+
 // What a draw of a mesh may leave out.
 struct DetailChoice {
   int level = 0;  // 0 for the mesh's own indices
   // The winding, in cull-mode terms, of the faces turned away from the eye
-  // (see above); CULL_NONE for a mesh that is not closed or a view from too
-  // near.
+  // (see above); CULL_NONE for a mesh whose first triangles do not close or
+  // a view from too near.
   CullMode hidden = CULL_NONE;
+  // How many of the level's indices, from its first, form the closed
+  // surface, and whether that is all of them.
+  size_t closedIndices = 0;
+  bool whole = false;
 };
 
 class MeshDetail {
@@ -107,10 +120,8 @@ class MeshDetail {
   std::vector<uint32_t> indices;
   Vec3 centre;
   float radius = 0.0f;
-  // By level, the mesh's own first: +1 for a closed surface whose faces
-  // turn counter-clockwise to the eye outside it (front faces in OpenGL),
-  // -1 for the other winding, 0 for a surface that is not closed.
-  std::vector<int> windings;
+  // By level, the mesh's own first.
+  std::vector<ClosedPart> closures;
   std::vector<uint32_t> levelIndices;
   std::vector<size_t> levelStarts;  // and where the last level ends
   std::vector<float> errors;        // by level, in the mesh's units
@@ -126,8 +137,10 @@ std::vector<DetailLevel> SimplifyTriangles(const float* xyz, int32_t vertexCount
                                            const std::vector<uint32_t>& indices,
                                            const std::vector<float>& shares);
 
-// Whether the triangles (index triples below vertexCount) close around a
-// volume, as MeshDetail's windings give it. Vertices at one position (to a
-// millionth of the mesh's size) count as one: seams split a surface's
-// vertices, not the surface.
-int ClosedWinding(const float* xyz, int32_t vertexCount, const std::vector<uint32_t>& indices);
+// The longest run of triangles (index triples below vertexCount) from the
+// first that closes around a volume: `indices` indices, with `winding` +1
+// when their faces turn counter-clockwise to an eye outside (front faces in
+// OpenGL), -1 for the other way, 0 (and no indices) when no run closes.
+// Vertices at one position (to a millionth of the mesh's size) count as
+// one: seams split a surface's vertices, not the surface.
+ClosedPart ClosedPrefix(const float* xyz, int32_t vertexCount, const std::vector<uint32_t>& indices);

@@ -400,8 +400,10 @@ void DXMesh::Draw() {
       primitiveType == D3DPT_TRIANGLELIST && indexBuffer ? detail.Choose(&world.m[0][0])
                                                          : DetailChoice();
   if (engine && engine == DXEngine::Current() && engine->Device() == device) {
-    // A vertex shader places the vertices its own way.
-    const CullMode cull = engine->Culling().ForDraw(shader ? CULL_NONE : choice.hidden);
+    // A vertex shader places the vertices its own way. Faces are left out
+    // only where the whole mesh closes: a mesh is one draw.
+    const CullMode cull =
+        engine->Culling().ForDraw(!shader && choice.whole ? choice.hidden : CULL_NONE);
     if (engine->Culling().Switch(cull)) engine->PutCullModeInForce(cull);
   }
   HRESULT hr;

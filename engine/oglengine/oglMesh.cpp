@@ -232,7 +232,8 @@ void OpenGLMesh::Render() {
 
   const DetailChoice choice = indicesSet ? detail.Choose(world) : DetailChoice();
   const int level = choice.level;
-  const CullMode cull = glCulling.ForDraw(choice.hidden);
+  // Faces are left out only where the whole mesh closes: a mesh is one draw.
+  const CullMode cull = glCulling.ForDraw(choice.whole ? choice.hidden : CULL_NONE);
   if (glCulling.Switch(cull)) PutCullModeInForce(cull);
   const HGLRC context = wglGetCurrentContext();
   GLuint& drawList = drawLists[level];

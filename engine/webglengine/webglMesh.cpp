@@ -1,5 +1,6 @@
 #include "webglengine/webglMesh.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -222,11 +223,10 @@ void WebGLMesh::Render() {
     if (textures[stage]) textures[stage]->Apply(stage, TOP_MODULATE, ADDRESS_WRAP);
   const bool drawable = indexCount != 0 ? !records.empty() && indicesSet : !positions.empty();
   if (!drawable) return;
-  const DetailChoice choice = indexCount != 0 ? detail.Choose(world) : DetailChoice();
-  pipeline->Queue(this, choice.level, choice.hidden, world);
+  pipeline->Queue(this, indexCount != 0 ? detail.Choose(world) : DetailChoice(), world);
 }
 
-void WebGLMesh::DrawInstances(GLsizei count, int level) {
+void WebGLMesh::DrawInstances(GLsizei count, int level, size_t from, size_t length) {
   // The vertex array keeps the buffers and attribute layout between draws;
   // they are set again only with an upload.
   if (!vertexArray) {
@@ -237,12 +237,12 @@ void WebGLMesh::DrawInstances(GLsizei count, int level) {
     glBindVertexArray(vertexArray);
   }
   if (indexCount != 0)
-    DrawIndexed(count, level);
+    DrawIndexed(count, level, from, length);
   else
     DrawStream(count);
 }
 
-void WebGLMesh::DrawIndexed(GLsizei count, int level) {
+void WebGLMesh::DrawIndexed(GLsizei count, int level, size_t from, size_t length) {
   if (verticesChanged) {
     if (!vertexBuffer) glGenBuffers(1, &vertexBuffer);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
@@ -266,10 +266,12 @@ void WebGLMesh::DrawIndexed(GLsizei count, int level) {
     indicesChanged = false;
     levelGeneration = detail.Generation();
   }
-  const size_t first = level ? indices.size() + detail.LevelStart(level) : 0;
-  glDrawElementsInstanced(mode, level ? static_cast<GLsizei>(detail.LevelCount(level)) : indexCount,
-                          GL_UNSIGNED_INT, reinterpret_cast<const void*>(first * sizeof(GLuint)),
-                          count);
+  const size_t start = level ? indices.size() + detail.LevelStart(level) : 0;
+  const size_t all = level ? detail.LevelCount(level) : indices.size();
+  if (from >= all) return;
+  const size_t drawn = std::min(length, all - from);
+  glDrawElementsInstanced(mode, static_cast<GLsizei>(drawn), GL_UNSIGNED_INT,
+                          reinterpret_cast<const void*>((start + from) * sizeof(GLuint)), count);
 }
 
 void WebGLMesh::DrawStream(GLsizei count) {

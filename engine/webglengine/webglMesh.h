@@ -50,14 +50,15 @@ class WebGLMesh : public Mesh {
   // coordinates current: a mesh without indices.
   bool IsStream() const { return indexCount == 0; }
   // Draws `count` instances at detail `level`, their matrices in the
-  // pipeline's instance buffer; uploads what changed first.
-  void DrawInstances(GLsizei count, int level);
+  // pipeline's instance buffer, of the level's indices from `from`, at most
+  // `length` of them; uploads what changed first.
+  void DrawInstances(GLsizei count, int level, size_t from, size_t length);
 
  private:
   // Before a change: draws gathered earlier must show the mesh as it was.
   void Changing();
   void Pack();
-  void DrawIndexed(GLsizei count, int level);
+  void DrawIndexed(GLsizei count, int level, size_t from, size_t length);
   void DrawStream(GLsizei count);
 
   GLenum mode;

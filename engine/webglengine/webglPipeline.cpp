@@ -1,6 +1,7 @@
 #include "webglengine/webglPipeline.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "core/log.h"
@@ -172,9 +173,13 @@ void WebGLPipeline::BindForUpdate(GLuint texture) {
   unitTexture[0] = texture;
 }
 
-WebGLPipeline::DrawState WebGLPipeline::Resolve(CullMode hidden) const {
+WebGLPipeline::DrawState WebGLPipeline::Resolve(const DetailChoice& choice) const {
   DrawState state;
-  state.cull = culling.ForDraw(hidden);
+  state.cull = culling.ForDraw(choice.hidden);
+  // Gathered draws cost little more as two: a closed body culls even where
+  // open fins follow it.
+  state.culledIndices =
+      state.cull != culling.ForDraw(CULL_NONE) && !choice.whole ? choice.closedIndices : 0;
   for (int stage = 0; stage < kStages; ++stage) {
     // A unit without a complete texture passes the colour on.
     const GLuint texture = stageTexture[stage];
@@ -247,7 +252,7 @@ WebGLPipeline::Batch& WebGLPipeline::BatchFor(WebGLMesh* mesh, int level,
   // The tint is the instance's, not the batch's.
   const auto fits = [&](const Batch& batch) {
     return batch.mesh == mesh && batch.level == level && batch.state.lighting == state.lighting &&
-           batch.state.cull == state.cull &&
+           batch.state.cull == state.cull && batch.state.culledIndices == state.culledIndices &&
            std::equal(state.unitTexture, state.unitTexture + kStages, batch.state.unitTexture) &&
            std::equal(state.stageOp, state.stageOp + kStages, batch.state.stageOp);
   };
@@ -268,9 +273,9 @@ WebGLPipeline::Batch& WebGLPipeline::BatchFor(WebGLMesh* mesh, int level,
   return batch;
 }
 
-void WebGLPipeline::Queue(WebGLMesh* mesh, int level, CullMode hidden, const float world[16]) {
-  const DrawState state = Resolve(hidden);
-  std::vector<float>& instances = BatchFor(mesh, level, state).instances;
+void WebGLPipeline::Queue(WebGLMesh* mesh, const DetailChoice& choice, const float world[16]) {
+  const DrawState state = Resolve(choice);
+  std::vector<float>& instances = BatchFor(mesh, choice.level, state).instances;
   // The whole transform per instance, formed as the OpenGL back end's
   // matrix stack forms it, then the tint.
   float modelView[16];
@@ -291,8 +296,14 @@ void WebGLPipeline::Flush() {
     glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batch.instances.size() * sizeof(float)),
                  batch.instances.data(), GL_STREAM_DRAW);
-    batch.mesh->DrawInstances(static_cast<GLsizei>(batch.instances.size() / kInstanceFloats),
-                              batch.level);
+    const GLsizei instances = static_cast<GLsizei>(batch.instances.size() / kInstanceFloats);
+    const size_t split = batch.state.culledIndices;
+    batch.mesh->DrawInstances(instances, batch.level, 0, split ? split : SIZE_MAX);
+    if (split) {
+      const CullMode rest = culling.ForDraw(CULL_NONE);
+      if (culling.Switch(rest)) PutCullModeInForce(rest);
+      batch.mesh->DrawInstances(instances, batch.level, split, SIZE_MAX);
+    }
   }
 }
 

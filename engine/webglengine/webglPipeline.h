@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/faceCulling.h"
+#include "core/meshDetail.h"
 #include "core/renderTypes.h"
 
 class WebGLMesh;
@@ -88,10 +89,10 @@ class WebGLPipeline {
   // upload or a change of its parameters.
   void BindForUpdate(GLuint texture);
 
-  // Draws `mesh` at detail `level` and `world` (column-major) in the
-  // current state, culling `hidden` where the state lets it, gathered with
-  // the draws before it where it can be.
-  void Queue(WebGLMesh* mesh, int level, CullMode hidden, const float world[16]);
+  // Draws `mesh` at `world` (column-major) in the current state, at the
+  // chosen detail and culling what the choice may leave out where the state
+  // lets it, gathered with the draws before it where it can be.
+  void Queue(WebGLMesh* mesh, const DetailChoice& choice, const float world[16]);
   // Issues the gathered draws in the order of their first draw.
   void Flush();
   // Flushes if `mesh` has draws waiting, before it changes.
@@ -109,6 +110,9 @@ class WebGLPipeline {
     int stageOp[kStages];
     int lighting;
     CullMode cull;
+    // When not 0, `cull` holds for this many of the indices from the first
+    // (a closed body), the caller's mode for the rest (open fins).
+    size_t culledIndices;
     // Added by stage 1 with kTintAdd; not part of the state a draw sends.
     float tint[3];
   };
@@ -120,7 +124,7 @@ class WebGLPipeline {
     DrawState state;
     std::vector<float> instances;
   };
-  DrawState Resolve(CullMode hidden) const;
+  DrawState Resolve(const DetailChoice& choice) const;
   // Puts the state in force; false when its program does not compile.
   bool Send(const DrawState& state);
   Batch& BatchFor(WebGLMesh* mesh, int level, const DrawState& state);

@@ -174,15 +174,27 @@ TEST(MeshDetail, AClosedSurfaceIsToldFromAnOpenOrMisturnedOne) {
   std::vector<float> xyz;
   std::vector<uint32_t> cube = CubeFaces(&xyz);
   const int32_t vertices = static_cast<int32_t>(xyz.size() / 3);
-  EXPECT_EQ(ClosedWinding(xyz.data(), vertices, cube), 1);  // across the split corners
+  const auto winding = [&](const std::vector<uint32_t>& indices) {
+    return ClosedPrefix(xyz.data(), vertices, indices).winding;
+  };
+  EXPECT_EQ(winding(cube), 1);  // across the split corners
+  // An open sheet after the closed surface (a fin after a body) leaves the
+  // surface closed; the sheet is no part of it.
+  std::vector<uint32_t> finned = cube;
+  finned.insert(finned.end(), {0, 1, 5, 0, 5, 4});
+  const ClosedPart body = ClosedPrefix(xyz.data(), vertices, finned);
+  EXPECT_EQ(body.winding, 1);
+  EXPECT_EQ(body.indices, cube.size());
   for (size_t i = 0; i < cube.size(); i += 3) std::swap(cube[i + 1], cube[i + 2]);
-  EXPECT_EQ(ClosedWinding(xyz.data(), vertices, cube), -1);
+  EXPECT_EQ(winding(cube), -1);
   xyz.clear();
-  EXPECT_EQ(ClosedWinding(xyz.data(), vertices, CubeFaces(&xyz, 2)), 0);
+  EXPECT_EQ(winding(CubeFaces(&xyz, 2)), 0);
   xyz.clear();
-  EXPECT_EQ(ClosedWinding(xyz.data(), vertices, CubeFaces(&xyz, -1, 4)), 0);
-  EXPECT_EQ(ClosedWinding(xyz.data(), vertices, {}), 0);
+  EXPECT_EQ(winding(CubeFaces(&xyz, -1, 4)), 0);
+  EXPECT_EQ(winding({}), 0);
 }
+
+const float kAt10[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 10, 1};
 
 // The faces a unit ball at distance `z` in front of the eye may leave out,
 // with its x axis mirrored when `mirror`.
@@ -211,10 +223,23 @@ TEST(MeshDetail, OnlyAClosedMeshSeenFromOutsideAndClearOfTheNearPlaneHidesFaces)
   SetDetailProjection(2.4142136f, 2.4142136f, 0.25f);  // the near plane's corners 0.29 away
   EXPECT_EQ(HiddenAt(detail, 10.0f), CULL_NONE);  // data that may change at every draw
   EXPECT_EQ(HiddenAt(detail, 10.0f), away);
+  EXPECT_TRUE(detail.Choose(kAt10).whole);
   EXPECT_EQ(HiddenAt(detail, 10.0f, true), mirrored);
   EXPECT_EQ(HiddenAt(detail, 1.4f), away);
   EXPECT_EQ(HiddenAt(detail, 1.25f), CULL_NONE);  // the near plane could cut it
   EXPECT_EQ(HiddenAt(detail, 0.5f), CULL_NONE);  // the eye inside its bounds
+
+  // With a sheet after it, the ball is the part that may lose faces.
+  std::vector<uint32_t> finned = ball.indices;
+  finned.insert(finned.end(), {14, 15, 28});
+  detail.Init(true, ball.Vertices(), static_cast<int32_t>(finned.size()));
+  detail.SetPositions(ball.xyz.data());
+  detail.SetIndices(finned.data());
+  detail.Choose(kAt10);
+  const DetailChoice part = detail.Choose(kAt10);
+  EXPECT_EQ(part.hidden, away);
+  EXPECT_EQ(part.closedIndices, ball.indices.size());
+  EXPECT_FALSE(part.whole);
 
   // The same ball with one face missing shows its inside through the hole.
   std::vector<uint32_t> open(ball.indices.begin() + 3, ball.indices.end());

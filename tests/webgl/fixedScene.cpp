@@ -86,7 +86,7 @@ void DrawScene(Engine& engine, const SceneObjects& scene, const std::string& var
   const float roll = 1.5707963f;
   scene.fishSkin->Apply(0, TOP_MODULATE, ADDRESS_WRAP);
   scene.pink->Apply(1, variant == "no-overlay" ? TOP_DISABLE : TOP_ADD, ADDRESS_WRAP);
-  scene.fish->SetTransform(-0.6f, 0.5f, 0.0f, 3.6f, roll, 0.0f);
+  scene.fish->SetTransform(-0.6f, 0.5f, 0.0f, 0.46f, roll, 0.0f);
   scene.fish->SetScale(5.5f, 5.5f, 5.5f);
   scene.fish->Render();
   scene.pink->Apply(1, TOP_DISABLE, ADDRESS_WRAP);
