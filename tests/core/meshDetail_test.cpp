@@ -151,102 +151,59 @@ TEST(MeshDetail, ChoosesByTheSizeOnScreenOnlyWithAViewAndUnchangedData) {
   EXPECT_EQ(LevelAt(detail, 10000.0f), 0);
 }
 
-// A unit cube of six separate faces (its corners three vertices each), each
-// face counter-clockwise seen from outside; `flip` turns face `flip` over,
-// `drop` leaves face `drop` out.
-std::vector<uint32_t> CubeFaces(std::vector<float>* xyz, int flip = -1, int drop = -1) {
-  const int corners[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
-                             {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
-  std::vector<uint32_t> indices;
-  for (int f = 0; f < 6; ++f) {
-    const uint32_t base = static_cast<uint32_t>(xyz->size() / 3);
-    for (int c : corners[f])
-      xyz->insert(xyz->end(), {c & 1 ? 1.0f : -1.0f, c & 2 ? 1.0f : -1.0f, c & 4 ? 1.0f : -1.0f});
-    if (f == drop) continue;
-    std::vector<uint32_t> face = {base, base + 1, base + 2, base, base + 2, base + 3};
-    if (f == flip) std::swap(face[1], face[2]), std::swap(face[4], face[5]);
-    indices.insert(indices.end(), face.begin(), face.end());
-  }
-  return indices;
-}
-
 TEST(MeshDetail, AClosedSurfaceIsToldFromAnOpenOrMisturnedOne) {
-  std::vector<float> xyz;
-  std::vector<uint32_t> cube = CubeFaces(&xyz);
-  const int32_t vertices = static_cast<int32_t>(xyz.size() / 3);
-  const auto winding = [&](const std::vector<uint32_t>& indices) {
-    return ClosedPrefix(xyz.data(), vertices, indices).winding;
+  const Ball ball;  // closed across its seam column and poles
+  const auto part = [&](const std::vector<uint32_t>& indices) {
+    return ClosedPrefix(ball.xyz.data(), ball.Vertices(), indices);
   };
-  EXPECT_EQ(winding(cube), 1);  // across the split corners
-  // An open sheet after the closed surface (a fin after a body) leaves the
-  // surface closed; the sheet is no part of it.
-  std::vector<uint32_t> finned = cube;
-  finned.insert(finned.end(), {0, 1, 5, 0, 5, 4});
-  const ClosedPart body = ClosedPrefix(xyz.data(), vertices, finned);
-  EXPECT_EQ(body.winding, 1);
-  EXPECT_EQ(body.indices, cube.size());
-  for (size_t i = 0; i < cube.size(); i += 3) std::swap(cube[i + 1], cube[i + 2]);
-  EXPECT_EQ(winding(cube), -1);
-  xyz.clear();
-  EXPECT_EQ(winding(CubeFaces(&xyz, 2)), 0);
-  xyz.clear();
-  EXPECT_EQ(winding(CubeFaces(&xyz, -1, 4)), 0);
-  EXPECT_EQ(winding({}), 0);
+  const int winding = part(ball.indices).winding;
+  EXPECT_NE(winding, 0);
+  std::vector<uint32_t> turned = ball.indices;
+  for (size_t i = 0; i < turned.size(); i += 3) std::swap(turned[i + 1], turned[i + 2]);
+  EXPECT_EQ(part(turned).winding, -winding);
+  std::swap(turned[1], turned[2]);  // one face the other way round
+  EXPECT_EQ(part(turned).winding, 0);
+  EXPECT_EQ(part({ball.indices.begin() + 3, ball.indices.end()}).winding, 0);  // a hole
 }
 
-const float kAt10[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 10, 1};
-
-// The faces a unit ball at distance `z` in front of the eye may leave out,
-// with its x axis mirrored when `mirror`.
-CullMode HiddenAt(MeshDetail& detail, float z, bool mirror = false) {
-  const float world[16] = {mirror ? -1.0f : 1.0f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, z, 1};
-  return detail.Choose(world).hidden;
-}
-
-TEST(MeshDetail, OnlyAClosedMeshSeenFromOutsideAndClearOfTheNearPlaneHidesFaces) {
+TEST(MeshDetail, HidesFacesOnlySeenFromOutsideAndClearOfTheNearPlane) {
   const Ball ball;
-  // Which way the ball's faces turn, from the first face's normal.
-  Vec3 normal;
-  normal.SetCross(At(ball.xyz, ball.indices[1]) - At(ball.xyz, ball.indices[0]),
-                  At(ball.xyz, ball.indices[2]) - At(ball.xyz, ball.indices[0]));
-  const bool outward = normal.Dot(At(ball.xyz, ball.indices[0])) > 0.0f;
-  const CullMode away = outward ? CULL_BACK : CULL_FRONT;
-  const CullMode mirrored = outward ? CULL_FRONT : CULL_BACK;
-
+  const CullMode away =
+      ClosedPrefix(ball.xyz.data(), ball.Vertices(), ball.indices).winding > 0 ? CULL_BACK
+                                                                              : CULL_FRONT;
   MeshDetail detail;
-  detail.Init(true, ball.Vertices(), static_cast<int32_t>(ball.indices.size()));
-  detail.SetPositions(ball.xyz.data());
-  detail.SetIndices(ball.indices.data());
+  // The ball at distance `z` in front of the eye, its x axis mirrored when
+  // `mirror`.
+  const auto at = [&](float z, bool mirror = false) {
+    const float world[16] = {mirror ? -1.0f : 1.0f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, z, 1};
+    return detail.Choose(world);
+  };
+  const auto load = [&](const std::vector<uint32_t>& indices) {
+    detail.Init(true, ball.Vertices(), static_cast<int32_t>(indices.size()));
+    detail.SetPositions(ball.xyz.data());
+    detail.SetIndices(indices.data());
+  };
+  load(ball.indices);
   SetDetailViewport(1024, 768);
-  EXPECT_EQ(HiddenAt(detail, 10.0f), CULL_NONE);  // no view
+  EXPECT_EQ(at(10).hidden, CULL_NONE);  // no view
   SetDetailEye(Vec3(0, 0, 0));
   SetDetailProjection(2.4142136f, 2.4142136f, 0.25f);  // the near plane's corners 0.29 away
-  EXPECT_EQ(HiddenAt(detail, 10.0f), CULL_NONE);  // data that may change at every draw
-  EXPECT_EQ(HiddenAt(detail, 10.0f), away);
-  EXPECT_TRUE(detail.Choose(kAt10).whole);
-  EXPECT_EQ(HiddenAt(detail, 10.0f, true), mirrored);
-  EXPECT_EQ(HiddenAt(detail, 1.4f), away);
-  EXPECT_EQ(HiddenAt(detail, 1.25f), CULL_NONE);  // the near plane could cut it
-  EXPECT_EQ(HiddenAt(detail, 0.5f), CULL_NONE);  // the eye inside its bounds
+  EXPECT_EQ(at(10).hidden, CULL_NONE);  // data that may change at every draw
+  EXPECT_EQ(at(10).hidden, away);
+  EXPECT_TRUE(at(10).whole);
+  EXPECT_EQ(at(10, true).hidden, away == CULL_BACK ? CULL_FRONT : CULL_BACK);
+  EXPECT_EQ(at(1.4f).hidden, away);
+  EXPECT_EQ(at(1.25f).hidden, CULL_NONE);  // the near plane could cut it
+  EXPECT_EQ(at(0.5f).hidden, CULL_NONE);   // the eye inside its bounds
 
-  // With a sheet after it, the ball is the part that may lose faces.
+  // A sheet after the ball (a fin after a body) is no part of it.
   std::vector<uint32_t> finned = ball.indices;
   finned.insert(finned.end(), {14, 15, 28});
-  detail.Init(true, ball.Vertices(), static_cast<int32_t>(finned.size()));
-  detail.SetPositions(ball.xyz.data());
-  detail.SetIndices(finned.data());
-  detail.Choose(kAt10);
-  const DetailChoice part = detail.Choose(kAt10);
-  EXPECT_EQ(part.hidden, away);
-  EXPECT_EQ(part.closedIndices, ball.indices.size());
-  EXPECT_FALSE(part.whole);
-
-  // The same ball with one face missing shows its inside through the hole.
-  std::vector<uint32_t> open(ball.indices.begin() + 3, ball.indices.end());
-  detail.Init(true, ball.Vertices(), static_cast<int32_t>(open.size()));
-  detail.SetPositions(ball.xyz.data());
-  detail.SetIndices(open.data());
-  for (int draw = 0; draw < 2; ++draw) EXPECT_EQ(HiddenAt(detail, 10.0f), CULL_NONE);
+  load(finned);
+  at(10);
+  EXPECT_EQ(at(10).hidden, away);
+  EXPECT_EQ(at(10).closedIndices, ball.indices.size());
+  EXPECT_FALSE(at(10).whole);
   SetDetailViewport(0, 0);
 }
 
