@@ -176,8 +176,8 @@ void WebGLPipeline::BindForUpdate(GLuint texture) {
 WebGLPipeline::DrawState WebGLPipeline::Resolve(const DetailChoice& choice) const {
   DrawState state;
   state.cull = culling.ForDraw(choice.hidden);
-  // Gathered draws cost little more as two: a closed body culls even where
-  // open fins follow it.
+  // A batch is cheap to draw in two parts, so a closed body is culled even
+  // where open fins follow it (the other back ends cull whole meshes only).
   state.culledIndices =
       state.cull != culling.ForDraw(CULL_NONE) && !choice.whole ? choice.closedIndices : 0;
   for (int stage = 0; stage < kStages; ++stage) {
