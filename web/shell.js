@@ -5,6 +5,11 @@
 
 var shoalgenPage = (function () {
   const logPath = '/persist/Log.txt';
+  // The lines IndexedDB may not hold yet when the page is left, kept where
+  // a write is done at once; the next page adds them to Log.txt.
+  const tailKey = 'shoalgen: end of Log.txt';
+  // Bytes of Log.txt that IndexedDB is known to hold.
+  let storedLength = 0;
   const byId = (id) => document.getElementById(id);
   let saving = false;
   let saveAgain = false;
@@ -22,6 +27,10 @@ var shoalgenPage = (function () {
     byId('messages').append(line);
   }
 
+  function logBytes() {
+    return FS.analyzePath(logPath).exists ? FS.readFile(logPath) : new Uint8Array();
+  }
+
   function logText() {
     return FS.analyzePath(logPath).exists ? FS.readFile(logPath, { encoding: 'utf8' }) : '';
   }
@@ -37,8 +46,10 @@ var shoalgenPage = (function () {
       return;
     }
     saving = true;
+    const length = logBytes().length;
     FS.syncfs(false, (error) => {
       saving = false;
+      if (!error) storedLength = Math.max(storedLength, length);
       refreshLogPanel();
       if (error && !storageWarned) {
         storageWarned = true;
@@ -71,9 +82,30 @@ var shoalgenPage = (function () {
     FS.syncfs(true, (error) => {
       if (error) showMessage('The browser\'s storage could not be read: Log.txt starts empty.');
       if (!FS.analyzePath(logPath).exists) FS.writeFile(logPath, '');
+      storedLength = logBytes().length;
+      addLeftTail();
       FS.symlink(logPath, '/Log.txt');
       removeRunDependency('log');
     });
+  }
+
+  // Adds what a page left unsaved, unless its write to IndexedDB finished.
+  function addLeftTail() {
+    let left = null;
+    try {
+      left = JSON.parse(localStorage.getItem(tailKey));
+      localStorage.removeItem(tailKey);
+    } catch (error) { return; }
+    if (!left || typeof left.tail !== 'string' || typeof left.from !== 'number') return;
+    const bytes = logBytes();
+    const missing = left.tail.slice(Math.max(0, bytes.length - left.from));
+    if (!missing) return;
+    const added = Uint8Array.from(missing, (c) => c.charCodeAt(0));
+    const whole = new Uint8Array(bytes.length + added.length);
+    whole.set(bytes);
+    whole.set(added, bytes.length);
+    FS.writeFile(logPath, whole);
+    saveLog();
   }
 
   function start(event) {
@@ -102,6 +134,19 @@ var shoalgenPage = (function () {
   }
 
   byId('settings').addEventListener('submit', start);
+  // A run still going ends as the page is left; what IndexedDB does not
+  // hold by then is kept for the next page (saveLog's write may not finish).
+  window.addEventListener('pagehide', () => {
+    if (document.body.dataset.state === 'running') Module.ccall('LeavePage', null, [], []);
+    if (typeof FS === 'undefined' || !FS.analyzePath(logPath).exists) return;
+    const bytes = logBytes();
+    if (bytes.length <= storedLength) return;
+    let tail = '';
+    for (const byte of bytes.subarray(storedLength)) tail += String.fromCharCode(byte);
+    try {
+      localStorage.setItem(tailKey, JSON.stringify({ from: storedLength, tail }));
+    } catch (error) { /* no such storage here: these lines are lost */ }
+  });
   byId('logPanel').addEventListener('toggle', refreshLogPanel);
   byId('download').addEventListener('click', (event) => {
     if (typeof FS === 'undefined') {

@@ -138,6 +138,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE void StartRun(int resolutionRow, int fullScreenC
   emscripten_set_main_loop(Frame, 0, 0);
 }
 
+// Called by the page as it is left (closed, reloaded or navigated away):
+// a run still going ends as closing the window ends it on Windows, so its
+// block gets its END line.
+extern "C" EMSCRIPTEN_KEEPALIVE void LeavePage() {
+  if (running) EndRun();
+}
+
 int main() {
   ruleSet = SHOALGEN_RULES;
   SetDefaultSettings();

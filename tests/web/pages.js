@@ -106,6 +106,17 @@ test(`${program}: a run, then a second after a reload, both in the same Log.txt`
   assert.ok(log.startsWith(firstLog), 'the first run\'s block changed');
   assert.equal(log.split(h.kBegin).length - 1, 2, 'two blocks in Log.txt');
   assert.equal(log.split(h.kEnd).length - 1, 2);
+
+  // Leaving the page mid-run ends that run as closing the window does.
+  await page.reload();
+  await h.waitForState(page, 'ready');
+  await startRun(page);
+  await sleep(500);
+  await page.reload();
+  await h.waitForState(page, 'ready');
+  const left = await h.readLog(page);
+  assert.ok(left.startsWith(log));
+  assert.equal(left.split(h.kEnd).length - 1, 3, 'no END line for the run left mid-way');
   assert.deepEqual(errors, []);
 });
 
