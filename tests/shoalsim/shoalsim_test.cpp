@@ -172,6 +172,19 @@ TEST_F(ShoalsimTest, OutputsThatCannotBeWrittenFailTheRunAndLeaveNothing) {
   }
 }
 
+// Found missing before the run, not after it: a run of this length would
+// outlast the test's time.
+TEST_F(ShoalsimTest, AChartWithoutGnuplotIsRefusedBeforeTheRun) {
+  const std::string path = std::getenv("PATH");
+  setenv("PATH", "/nonexistent", 1);
+  const SimResult run = Sim("--frames 100000000 --trace t.jsonl --plot c.svg");
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "shoalsim: cannot start gnuplot: No such file or directory\n");
+  EXPECT_FALSE(std::filesystem::exists("t.jsonl"));
+  EXPECT_FALSE(std::filesystem::exists("c.svg"));
+}
+
 // The name holds a newline and a gnuplot command after it.
 TEST_F(ShoalsimTest, ChartNamesRunNoCommands) {
   const SimResult run = Sim("--frames 10 --plot \"$(printf 'c.png\\nsystem \"touch INJECTED\"\\n#.png')\"");

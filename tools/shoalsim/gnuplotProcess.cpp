@@ -1,12 +1,41 @@
 #include "shoalsim/gnuplotProcess.h"
 
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <string>
 
 extern char** environ;
+
+bool CanRunGnuplot() {
+  // As posix_spawnp looks: PATH's folders, an empty one the current folder.
+  const char* path = std::getenv("PATH");
+  std::string folders;
+  if (path) {
+    folders = path;
+  } else {
+    folders.resize(confstr(_CS_PATH, nullptr, 0));
+    confstr(_CS_PATH, folders.data(), folders.size());
+    folders.resize(folders.empty() ? 0 : folders.size() - 1);
+  }
+  for (size_t start = 0;;) {
+    const size_t end = std::min(folders.find(':', start), folders.size());
+    const std::string folder = folders.substr(start, end - start);
+    const std::string file = (folder.empty() ? "." : folder) + "/gnuplot";
+    struct stat info;
+    if (stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(file.c_str(), X_OK) == 0)
+      return true;
+    if (end == folders.size()) break;
+    start = end + 1;
+  }
+  errno = ENOENT;
+  return false;
+}
 
 int RunGnuplot(FILE* script, FILE* messages, OutputFile& out, std::string& writeError) {
   int pipeFds[2];

@@ -7,3 +7,8 @@ int RunGnuplot(FILE*, FILE*, OutputFile&, std::string&) {
   errno = ENOSYS;
   return -1;
 }
+
+bool CanRunGnuplot() {
+  errno = ENOSYS;
+  return false;
+}

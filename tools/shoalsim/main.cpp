@@ -2,8 +2,10 @@
 // clock, and writes what happened as a trace, statistics and a chart.
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "common/printable.h"
 #include "core/log.h"
 #include "shoalsim/chart.h"
+#include "shoalsim/gnuplotProcess.h"
 #include "shoalsim/options.h"
 #include "shoalsim/trace.h"
 
@@ -88,6 +91,10 @@ int main(int argc, char** argv) {
   };
   for (OutputFile* out : {&trace, &stats, &plot})
     if (!out->path().empty() && !out->Open(error)) return fail();
+  if (!options.plotPath.empty() && !CanRunGnuplot()) {
+    error = std::string("cannot start gnuplot: ") + std::strerror(errno);
+    return fail();
+  }
   const bool wantTrace = !options.tracePath.empty(), wantStats = !options.statsPath.empty();
   const bool collect = wantStats || !options.plotPath.empty();
   if (wantStats && !stats.Write(std::string(kStatsHeader) + '\n', error)) return fail();
