@@ -14,7 +14,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const h = require('../tests/web/pageHelpers');
-const { startPage, countFrames } = require('./webPageRun');
+const { startPage, countFrames, kUncapped } = require('./webPageRun');
 
 const [site, program = 'shoalgen', scaleText = '1'] = process.argv.slice(2);
 const settle = Number(process.env.BENCH_SETTLE || 10);
@@ -50,7 +50,7 @@ function perfShares(data, sortKeys) {
 
 (async () => {
   const served = await h.serve(site);
-  const browser = await h.launch(['--disable-frame-rate-limit', '--disable-gpu-vsync']);
+  const browser = await h.launch(kUncapped);
   const data = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'pageprofile-')), 'perf.data');
   try {
     const page = await startPage(browser, served.url, program, Number(scaleText));

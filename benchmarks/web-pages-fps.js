@@ -1,18 +1,16 @@
 // Frames per second of each program's page in headless Chromium (WebGL 2 on
 // SwiftShader, the CPU), windowed 1024 x 768 like bench-draw's Windows runs,
 // at the default minimums and ten times them. The browser's frame-rate cap
-// is lifted, so the page draws as fast as it can, as the Windows programs do.
-// Each figure: frames per second over BENCH_MEASURE seconds (24) after
-// BENCH_SETTLE seconds (10). With the cap lifted, headless Chromium's rate
-// swings from one second to the next (tenfold at times, with long stalls),
-// so only the rate over the whole time is worth comparing.
+// is lifted, so the page draws as fast as it can, as the Windows programs do
+// (see webPageRun.js for how). Each figure: frames per second over
+// BENCH_MEASURE seconds (24) after BENCH_SETTLE seconds (10).
 //   node benchmarks/web-pages-fps.js [LABEL=]SITE_FOLDER ...
 // Given several sites (say before=/tmp/old after=build/web/site), each
 // setting is measured on each site in turn, so the machine's load falls on
 // all alike, and the table has one column per site.
 'use strict';
 const h = require('../tests/web/pageHelpers');
-const { startPage, countFrames } = require('./webPageRun');
+const { startPage, countFrames, kUncapped } = require('./webPageRun');
 
 const sites = process.argv.slice(2).map((arg, i) => {
   const at = arg.indexOf('=');
@@ -33,7 +31,7 @@ async function pageFps(browser, url, program, scale) {
 
 (async () => {
   const served = await Promise.all(sites.map((site) => h.serve(site.folder)));
-  const browser = await h.launch(['--disable-frame-rate-limit', '--disable-gpu-vsync']);
+  const browser = await h.launch(kUncapped);
   try {
     console.log(`| program | minimums (food/1/2/3) | ${sites.map((site) => site.label).join(' | ')} |`);
     console.log(`|---|---|${sites.map(() => '---|').join('')}`);

@@ -3,6 +3,14 @@
 'use strict';
 const h = require('../tests/web/pageHelpers');
 
+// Browser switches for a page that draws as fast as it can. Without the
+// frame-rate cap and vsync alone, the compositor's own SwiftShader work
+// starves the page: its rate swings tenfold from one second to the next and
+// stalls for minutes. Compositing on the CPU instead (the page's WebGL stays
+// on SwiftShader) keeps it within a few percent from second to second, and
+// near the rate the capped page reaches where that is below the cap.
+const kUncapped = ['--disable-frame-rate-limit', '--disable-gpu-vsync', '--disable-gpu-compositing'];
+
 // Opens `program`'s page, fills the form with `scale` times the default
 // minimums and starts the run; resolves to the page once it runs.
 async function startPage(browser, url, program, scale) {
@@ -40,4 +48,4 @@ function countFrames(page, seconds) {
   }), seconds * 1000);
 }
 
-module.exports = { startPage, countFrames };
+module.exports = { startPage, countFrames, kUncapped };
