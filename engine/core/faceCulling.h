@@ -25,6 +25,12 @@ class FaceCulling {
   bool DepthDecides() const {
     return depthTest == kOn && depthWrite == kOn && blend == kOff && stencilTest == kOff;
   }
+  // Whether a draw can change nothing but colour: no depth test (so no
+  // depth writes) and no stencil test, with blending known on or off.
+  bool ChangesOnlyColour() const {
+    return depthTest == kOff && stencilTest == kOff && blend != kUnknown;
+  }
+  bool Blends() const { return blend == kOn; }
   // The mode to draw with when the draw may cull `hidden`.
   CullMode ForDraw(CullMode hidden) const;
   // Whether the back end must put `mode` in force; it counts as in force

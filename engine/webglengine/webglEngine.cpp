@@ -95,6 +95,8 @@ void WebGLEngine::WinInit(int width, int height, int, bool, WindowHandle canvas)
   culling.SetStencilTest(false);
   culling.SetCullMode(CULL_NONE);
   glViewport(0, 0, width, height);
+  canvasWidth = width;
+  canvasHeight = height;
   SetDetailViewport(width, height);
   float projection[16];
   Perspective(90.0, static_cast<double>(width) / static_cast<double>(height), 0.1f, 100.0,
@@ -111,6 +113,7 @@ void WebGLEngine::WinInit(int width, int height, int, bool, WindowHandle canvas)
 
 void WebGLEngine::Present() {
   pipeline.Flush();
+  pipeline.Backdrop().Close();
 }
 
 void WebGLEngine::LookAt(const Vec3& eye, const Vec3& target, const Vec3& up) {
@@ -168,6 +171,8 @@ void WebGLEngine::ClearTarget(Colour colour) {
   pipeline.Flush();
   glClearColor(colour.r, colour.g, colour.b, colour.a);
   glClear(GL_COLOR_BUFFER_BIT);
+  const float rgba[4] = {colour.r, colour.g, colour.b, colour.a};
+  pipeline.Backdrop().Begin(rgba, canvasWidth, canvasHeight);
 }
 
 void WebGLEngine::ClearDepth() {
@@ -199,8 +204,7 @@ void WebGLEngine::SetAlphaBlend(bool on) {
 }
 
 void WebGLEngine::SetAdditiveBlend() {
-  pipeline.Flush();
-  glBlendFunc(GL_ONE, GL_ONE);
+  pipeline.SetBlendFactors(GL_ONE, GL_ONE);
 }
 
 void WebGLEngine::SetCullMode(CullMode mode) { pipeline.SetCullMode(mode); }

@@ -55,4 +55,5 @@ class WebGLEngine : public Engine {
   GLenum stencilFunc;
   GLint stencilRef;
   GLuint stencilMask;
+  int canvasWidth = 0, canvasHeight = 0;
 };

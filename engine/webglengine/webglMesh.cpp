@@ -320,4 +320,5 @@ void WebGLMesh::DrawStream(GLsizei count) {
     if (uv[channel])
       glVertexAttrib4f(WebGLPipeline::kTexCoord0 + channel, texCoords[channel][2 * last],
                        texCoords[channel][2 * last + 1], 0.0f, 1.0f);
+  WebGLPipeline::Current()->ContentChanged();
 }

@@ -106,6 +106,8 @@ bool WebGLPipeline::Init(std::string* error) {
   stageOp[0] = stageOp[1] = TOP_MODULATE;
   complete.clear();
   even.clear();
+  blendFactors[0] = GL_ONE;
+  blendFactors[1] = GL_ZERO;
   return true;
 }
 
@@ -127,6 +129,7 @@ void WebGLPipeline::Release() {
   if (instanceBuffer) glDeleteBuffers(1, &instanceBuffer);
   white = 0;
   instanceBuffer = 0;
+  backdrop.Release();
   if (current == this) current = nullptr;
 }
 
@@ -143,12 +146,14 @@ void WebGLPipeline::BindStage(int stage, GLuint texture) { stageTexture[stage] =
 void WebGLPipeline::SetStageOp(int stage, TextureOp op) { stageOp[stage] = op; }
 
 void WebGLPipeline::MarkComplete(GLuint texture) {
+  ++generation;
   // A new image: what the old one was made of no longer holds.
   complete.insert(texture);
   even.erase(texture);
 }
 
 void WebGLPipeline::MarkEven(GLuint texture, const unsigned char rgb[3]) {
+  ++generation;
   complete.insert(texture);
   // As the sampler turns the texel's bytes into colour.
   even[texture] = {rgb[0] / 255.0f, rgb[1] / 255.0f, rgb[2] / 255.0f};
@@ -156,6 +161,7 @@ void WebGLPipeline::MarkEven(GLuint texture, const unsigned char rgb[3]) {
 
 void WebGLPipeline::Forget(GLuint texture) {
   Flush();
+  ++generation;
   complete.erase(texture);
   even.erase(texture);
   // A deleted texture leaves the units it was bound to with none.
@@ -168,6 +174,7 @@ void WebGLPipeline::Forget(GLuint texture) {
 void WebGLPipeline::BindForUpdate(GLuint texture) {
   // The update must not reach draws gathered before it.
   Flush();
+  ++generation;
   if (unitTexture[0] == texture) return;
   glBindTexture(GL_TEXTURE_2D, texture);
   unitTexture[0] = texture;
@@ -286,10 +293,62 @@ void WebGLPipeline::Queue(WebGLMesh* mesh, const DetailChoice& choice, const flo
   std::copy(state.tint, state.tint + 3, instances.data() + at + 16);
 }
 
+void WebGLPipeline::SetBlendFactors(GLenum source, GLenum destination) {
+  Flush();
+  blendFactors[0] = source;
+  blendFactors[1] = destination;
+  glBlendFunc(source, destination);
+}
+
+bool WebGLPipeline::BackdropKey(size_t count, std::vector<uint32_t>* key) const {
+  if (!culling.ChangesOnlyColour()) return false;
+  const auto add = [key](const void* data, size_t bytes) {
+    const size_t at = key->size();
+    key->resize(at + bytes / sizeof(uint32_t));
+    std::memcpy(key->data() + at, data, bytes);
+  };
+  // What the draws are drawn from beyond the batches: blending, and every
+  // mesh, texture and current attribute as of the generation.
+  const uint32_t blend[] = {culling.Blends() ? 1u : 0u, blendFactors[0], blendFactors[1],
+                            generation, static_cast<uint32_t>(count)};
+  add(blend, sizeof blend);
+  for (size_t i = 0; i < count; ++i) {
+    const Batch& batch = batches[i];
+    if (batch.mesh->IsStream()) return false;
+    const DrawState& state = batch.state;
+    const uint32_t fields[] = {static_cast<uint32_t>(reinterpret_cast<uintptr_t>(batch.mesh)),
+                               static_cast<uint32_t>(batch.level),
+                               state.unitTexture[0],
+                               state.unitTexture[1],
+                               static_cast<uint32_t>(state.stageOp[0]),
+                               static_cast<uint32_t>(state.stageOp[1]),
+                               static_cast<uint32_t>(state.lighting),
+                               static_cast<uint32_t>(state.cull),
+                               static_cast<uint32_t>(state.culledIndices),
+                               static_cast<uint32_t>(batch.instances.size())};
+    add(fields, sizeof fields);
+    add(batch.instances.data(), batch.instances.size() * sizeof(float));
+  }
+  return true;
+}
+
 void WebGLPipeline::Flush() {
   // Emptied first, so that nothing the draws call can issue them twice.
   const size_t count = pending;
+  if (count == 0) return;
   pending = firstJoinable = 0;
+  if (!backdrop.Open()) return Issue(count);
+  std::vector<uint32_t> key;
+  if (!BackdropKey(count, &key)) {
+    backdrop.Close();
+    return Issue(count);
+  }
+  if (backdrop.Reuse(key)) return;
+  Issue(count);
+  backdrop.Drawn();
+}
+
+void WebGLPipeline::Issue(size_t count) {
   for (size_t i = 0; i < count; ++i) {
     const Batch& batch = batches[i];
     if (!Send(batch.state)) continue;
@@ -308,6 +367,7 @@ void WebGLPipeline::Flush() {
 }
 
 void WebGLPipeline::FlushMesh(const WebGLMesh* mesh) {
+  ++generation;
   for (size_t i = 0; i < pending; ++i)
     if (batches[i].mesh == mesh) return Flush();
 }

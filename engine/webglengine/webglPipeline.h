@@ -11,6 +11,7 @@
 #include "core/faceCulling.h"
 #include "core/meshDetail.h"
 #include "core/renderTypes.h"
+#include "webglengine/webglBackdrop.h"
 
 class WebGLMesh;
 
@@ -33,7 +34,9 @@ class WebGLMesh;
 // for the draws after it, so no draw after it joins one before it, and it
 // joins only the draw just before it. Otherwise only consecutive draws are
 // gathered. Whatever could change what a gathered draw shows (a change to a
-// mesh or texture, any other GL call) must Flush first.
+// mesh or texture, any other GL call) must Flush first. The first draws
+// flushed after a colour clear may be replaced by the picture they drew in
+// an earlier frame (see WebGLBackdrop).
 //
 // Vertex colour and the texture coordinates of both stages are generic
 // attributes. A mesh that does not send one leaves the attribute's current
@@ -73,6 +76,13 @@ class WebGLPipeline {
   FaceCulling& Culling() { return culling; }
   // The caller's cull mode.
   void SetCullMode(CullMode mode);
+  // glBlendFunc, kept for the backdrop's key.
+  void SetBlendFactors(GLenum source, GLenum destination);
+  // Told of each colour clear of the canvas and each frame's end.
+  WebGLBackdrop& Backdrop() { return backdrop; }
+  // Something a kept backdrop may have been drawn from has changed (a
+  // mesh, a texture, the current vertex attributes).
+  void ContentChanged() { ++generation; }
 
   // Stage state as glEnable/glDisable(GL_TEXTURE_2D), glBindTexture and
   // glTexEnv set it on a texture unit. A texture takes part once it has an
@@ -125,6 +135,10 @@ class WebGLPipeline {
     std::vector<float> instances;
   };
   DrawState Resolve(const DetailChoice& choice) const;
+  // The first `count` batches as the backdrop's key: false when they can
+  // change more than colour or draw from a stream.
+  bool BackdropKey(size_t count, std::vector<uint32_t>* key) const;
+  void Issue(size_t count);
   // Puts the state in force; false when its program does not compile.
   bool Send(const DrawState& state);
   Batch& BatchFor(WebGLMesh* mesh, int level, const DrawState& state);
@@ -162,4 +176,7 @@ class WebGLPipeline {
   // them changed the current attributes.
   size_t firstJoinable = 0;
   GLuint instanceBuffer = 0;
+  GLenum blendFactors[2] = {GL_ONE, GL_ZERO};
+  uint32_t generation = 0;
+  WebGLBackdrop backdrop;
 };

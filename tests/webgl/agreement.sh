@@ -2,7 +2,8 @@
 # agreement.sh WIN64_BUILD WEB_BIN ASSETS WORK: the fixed scene drawn by the
 # OpenGL back end under Wine and by the WebGL back end in headless Chromium
 # must agree, and the WebGL picture without the overlay must not; the WebGL
-# back end's gathered draws must draw what the same draws one by one do.
+# back end's gathered draws must draw what the same draws one by one do, and
+# its kept backdrops what the same frames drawn in full do.
 set -eu
 win64="$1"; web="$2"; assets="$3"; work="$4"
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -32,6 +33,7 @@ done
 node "$here/capture.mjs" "http://127.0.0.1:$port/fixedScene.html" "$work/webgl.ppm"
 node "$here/capture.mjs" "http://127.0.0.1:$port/fixedScene.html?no-overlay" "$work/wrong.ppm"
 node "$here/capture.mjs" "http://127.0.0.1:$port/fixedScene.html?batching" "$work/batching.ppm"
+node "$here/capture.mjs" "http://127.0.0.1:$port/fixedScene.html?backdrop" "$work/backdrop.ppm"
 
 python3 "$here/compare.py" "$work/opengl.ppm" "$work/webgl.ppm"
 python3 "$here/compare.py" "$work/opengl.ppm" "$work/wrong.ppm" --must-differ

@@ -2,7 +2,7 @@
 // the page's #canvas; the pixels go to window.fixedScene (RGBA, bottom row
 // first) and window.fixedSceneError names a failure. The variant
 // "batching" checks the one-colour tint and draws the gathering check's
-// scene instead.
+// scene instead; "backdrop" checks that kept backdrops change no picture.
 #include <GLES3/gl3.h>
 #include <emscripten.h>
 
@@ -202,6 +202,83 @@ std::string CheckEvenTint(WebGLEngine& webgl, const SceneObjects& scene, Texture
          " pixels";
 }
 
+// One frame as the frame step draws it: the tank added onto the background
+// in `skin`, then a fish where the depth test decides.
+void DrawBackdropFrame(WebGLEngine& webgl, const SceneObjects& scene, Texture& skin, float eyeX,
+                       const Colour& background, bool blend) {
+  webgl.ClearTarget(background);
+  webgl.ClearDepth();
+  webgl.SetPerspective(0.7853982f, 1.0f, 0.01f, 800.0f);
+  webgl.LookAt(Vec3(eyeX, 0.0f, 3.5f), Vec3(0, 0, 0), Vec3(0, 1, 0));
+  webgl.SetLighting(false);
+  webgl.SetDepthTest(false);
+  webgl.SetAlphaBlend(blend);
+  webgl.SetAdditiveBlend();
+  skin.Apply(0, TOP_MODULATE, ADDRESS_WRAP);
+  scene.pink->Apply(1, TOP_DISABLE, ADDRESS_WRAP);
+  scene.tank->SetTransform(0.0f, 0.0f, -5.0f, 0.0f, 0.0f, 0.0f);
+  scene.tank->SetScale(0.25f, 0.25f, 0.25f);
+  scene.tank->Render();
+  webgl.SetDepthTest(true);
+  webgl.SetAlphaBlend(false);
+  scene.fishSkin->Apply(0, TOP_MODULATE, ADDRESS_WRAP);
+  scene.fish->SetTransform(-0.2f, 0.1f, 0.0f, 0.5f, 1.5707963f, 0.0f);
+  scene.fish->SetScale(5.0f, 5.0f, 5.0f);
+  scene.fish->Render();
+  webgl.EndScene();
+  webgl.Present();
+}
+
+// Frames that start with the same picture, and frames where each thing it
+// is drawn from changes in turn (the tank's texture, the camera, the
+// background, blending), drawn with kept backdrops and without: every
+// picture must be identical, and a kept one must have served.
+std::string CheckBackdrops(WebGLEngine& webgl, const SceneObjects& scene) {
+  WebGLTexture skin;
+  skin.Init(4, 4, 32, false);
+  if (skin.status != E_OK) return "the painted texture: " + skin.message;
+  const Colour blue(0.0f, 0.0f, 1.0f, 0.0f), red(0.6f, 0.0f, 0.0f, 0.0f);
+  struct Frame {
+    uint32_t paint;
+    float eyeX;
+    Colour background;
+    bool blend;
+  };
+  const Frame frames[] = {
+      {0x00406080, 0.0f, blue, true}, {0x00406080, 0.0f, blue, true},
+      {0x00406080, 0.0f, blue, true}, {0x00802010, 0.0f, blue, true},
+      {0x00802010, 0.0f, blue, true}, {0x00802010, 0.0f, blue, true},
+      {0x00802010, 0.7f, blue, true}, {0x00802010, 0.7f, blue, true},
+      {0x00802010, 0.7f, red, true},  {0x00802010, 0.7f, red, false},
+      {0x00802010, 0.7f, red, false}, {0x00802010, 0.7f, red, false},
+  };
+  std::vector<uint8_t> pictures[2];
+  WebGLBackdrop& backdrop = WebGLPipeline::Current()->Backdrop();
+  // A first frame lets the fish make its coarser levels, so that both
+  // passes draw it alike.
+  Paint(skin, frames[0].paint);
+  DrawBackdropFrame(webgl, scene, skin, frames[0].eyeX, frames[0].background, frames[0].blend);
+  const int reusedBefore = backdrop.Reuses();
+  for (int keeping = 0; keeping < 2; ++keeping) {
+    backdrop.SetKeeping(keeping != 0);
+    uint32_t painted = 0;
+    for (const Frame& frame : frames) {
+      if (frame.paint != painted) Paint(skin, painted = frame.paint);
+      DrawBackdropFrame(webgl, scene, skin, frame.eyeX, frame.background, frame.blend);
+      const std::vector<uint8_t> picture = ReadPicture();
+      pictures[keeping].insert(pictures[keeping].end(), picture.begin(), picture.end());
+    }
+  }
+  if (backdrop.Reuses() == reusedBefore) return "no kept backdrop served a frame";
+  const size_t side = static_cast<size_t>(kSceneSide) * kSceneSide * 4;
+  for (size_t i = 0; i < pictures[0].size(); i += 4) {
+    if (std::memcmp(&pictures[0][i], &pictures[1][i], 3) == 0) continue;
+    return "frame " + std::to_string(i / side + 1) +
+           " drawn with kept backdrops differs from the frame drawn without";
+  }
+  return "";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -222,7 +299,14 @@ int main(int argc, char** argv) {
   }
   const std::string variant = argc > 1 ? argv[1] : "";
   std::vector<uint8_t> rgba;
-  if (variant == "batching") {
+  if (variant == "backdrop") {
+    const std::string failure = CheckBackdrops(webgl, scene);
+    if (!failure.empty()) {
+      Fail(failure);
+      return 1;
+    }
+    rgba = ReadPicture();
+  } else if (variant == "batching") {
     WebGLTexture paint;
     paint.Init(4, 4, 32, false);
     std::string failure = CheckEvenTint(webgl, scene, paint);
