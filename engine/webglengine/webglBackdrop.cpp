@@ -43,28 +43,32 @@ bool WebGLBackdrop::Reuse(const std::vector<uint32_t>& draws) {
   return true;
 }
 
+bool WebGLBackdrop::Allocate() {
+  if (renderbuffer && keptWidth == width && keptHeight == height) return true;
+  if (!framebuffer) glGenFramebuffers(1, &framebuffer);
+  if (!renderbuffer) glGenRenderbuffers(1, &renderbuffer);
+  glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer);
+  // The canvas's own format: a copy between like formats converts nothing.
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffer);
+  const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  if (!complete) return false;
+  keptWidth = width;
+  keptHeight = height;
+  return true;
+}
+
 void WebGLBackdrop::Drawn() {
-  // Twice running: the camera stands still, and the copy will pay.
-  if (key == previous && key != kept) {
-    if (!renderbuffer || keptWidth != width || keptHeight != height) {
-      if (!framebuffer) glGenFramebuffers(1, &framebuffer);
-      if (!renderbuffer) glGenRenderbuffers(1, &renderbuffer);
-      glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer);
-      // The canvas's own format: a copy between like formats converts nothing.
-      glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-      glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-      glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                renderbuffer);
-      const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-      glBindFramebuffer(GL_FRAMEBUFFER, 0);
-      if (!complete) {
-        // Nothing is kept where the copy cannot be made; frames draw as before.
-        keeping = false;
-        previous.clear();
-        return;
-      }
-      keptWidth = width;
-      keptHeight = height;
+  // Twice running: the camera stands still, and the copy will pay. (A key
+  // equal to the kept one never gets here: Reuse took it.)
+  if (key == previous) {
+    if (!Allocate()) {
+      // Nothing is kept where the copy cannot be made; frames draw as before.
+      keeping = false;
+      previous.clear();
+      return;
     }
     Copy(false);
     kept = key;

@@ -40,6 +40,8 @@ class WebGLBackdrop {
   void Close();
 
  private:
+  // Sizes our renderbuffer to the canvas; false when it cannot be drawn to.
+  bool Allocate();
   // Copies the whole canvas between the default framebuffer and ours.
   void Copy(bool toCanvas);
 
